@@ -1,0 +1,37 @@
+#pragma once
+// Direct access to the parallel port registers. The four functions keep the
+// calling contract the link was written against: one byte per access, one call
+// per access, each write in effect when the call returns.
+//
+// The real backend drives Linux ppdev on /dev/parportN; the I/O address picks
+// the port (378h LPT1, 278h LPT2, 3BCh LPT3) and the offset the register
+// (0 data, 1 status, 2 control). Tests install a simulated peripheral instead.
+
+#include <cstdint>
+#include <memory>
+
+namespace Common {
+
+class PortIoBackend {
+public:
+    virtual ~PortIoBackend() = default;
+    virtual bool initialize() = 0;
+    virtual void shutdown() = 0;
+    // Reads the byte at the I/O address into the low bits of *value.
+    virtual bool read(std::uint16_t address, std::uint32_t* value, std::uint8_t size) = 0;
+    virtual bool write(std::uint16_t address, std::uint32_t value, std::uint8_t size) = 0;
+};
+
+bool InitializeWinIo();
+void ShutdownWinIo();
+bool GetPortVal(std::uint16_t address, std::uint32_t* value, std::uint8_t size);
+bool SetPortVal(std::uint16_t address, std::uint32_t value, std::uint8_t size);
+
+// Replaces the backend (nullptr restores ppdev). The previous one is shut
+// down first.
+void SetPortIoBackend(std::unique_ptr<PortIoBackend> backend);
+PortIoBackend& ActivePortIoBackend();
+
+std::unique_ptr<PortIoBackend> MakePpdevBackend();
+
+} // namespace Common
