@@ -1,0 +1,172 @@
+// The serial control on QSerialPort. QSerialPort keeps its own buffers and
+// moves bytes between them and the device only when the event loop runs;
+// the link reads its counts without running the loop, so each count first
+// pulls from the device what is there without waiting.
+
+#include "link/linkfailure.h"
+#include "link/portresolver.h"
+#include "link/serialcontrol.h"
+#include "link/serialsettings.h"
+
+#include <QSerialPort>
+#include <sys/ioctl.h>
+
+namespace Common {
+
+namespace {
+
+class QtSerialControl final : public SerialControl {
+public:
+    void setCommPort(int port) override { port_ = port; } // takes effect at the next open
+    int commPort() const override { return port_; }
+    bool setSettings(const QString& settings) override;
+    void setHandshaking(Handshaking handshaking) override;
+
+    bool portOpen() const override { return serial_.isOpen(); }
+    bool open() override;
+    void close() override { serial_.close(); }
+
+    int inBufferCount() override;
+    int outBufferCount() override;
+    void discardInput() override;
+    void discardOutput() override;
+    bool output(const QByteArray& block) override;
+    std::optional<std::uint8_t> inputByte() override;
+    bool dsrHolding() override;
+
+    QString errorString() const override { return error_; }
+
+private:
+    void pullInput();
+    void pushOutput();
+    // A zero-time wait that found nothing is not a failure of the port.
+    void forgetTimeout();
+
+    QSerialPort serial_;
+    int port_ = 1;
+    QString error_;
+};
+
+bool QtSerialControl::setSettings(const QString& settings)
+{
+    const std::optional<LineSettings> line = ParseLineSettings(settings);
+    if (!line) {
+        error_ = QStringLiteral("Invalid line settings \"%1\".").arg(settings);
+        return false;
+    }
+    // QSerialPort keeps these while closed and applies them on open.
+    const bool applied = serial_.setBaudRate(line->baudRate) && serial_.setParity(line->parity) &&
+                         serial_.setDataBits(line->dataBits) && serial_.setStopBits(line->stopBits);
+    if (!applied)
+        error_ = serial_.errorString();
+    return applied;
+}
+
+void QtSerialControl::setHandshaking(Handshaking handshaking)
+{
+    serial_.setFlowControl(handshaking == Handshaking::XonXoff ? QSerialPort::SoftwareControl
+                                                               : QSerialPort::NoFlowControl);
+}
+
+bool QtSerialControl::open()
+{
+    const QString device = ResolvePortDevice(QStringLiteral("COM%1").arg(port_));
+    if (device.isEmpty()) {
+        error_ = QStringLiteral("COM%1 is not a serial port name.").arg(port_);
+        return false;
+    }
+    // DTR and RTS keep the state the system gives an opened tty (raised), so
+    // a printer using DTR/DSR sees the host ready and DSR reads its answer.
+    serial_.setPortName(device);
+    if (serial_.open(QIODevice::ReadWrite))
+        return true;
+    error_ =
+        PermissionProblem(device).value_or(serial_.errorString() + QStringLiteral(": ") + device);
+    return false;
+}
+
+void QtSerialControl::forgetTimeout()
+{
+    if (serial_.error() == QSerialPort::TimeoutError)
+        serial_.clearError();
+}
+
+void QtSerialControl::pullInput()
+{
+    if (!serial_.isOpen())
+        return;
+    serial_.waitForReadyRead(0);
+    forgetTimeout();
+}
+
+void QtSerialControl::pushOutput()
+{
+    if (!serial_.isOpen() || serial_.bytesToWrite() == 0)
+        return;
+    serial_.waitForBytesWritten(0);
+    forgetTimeout();
+}
+
+int QtSerialControl::inBufferCount()
+{
+    pullInput();
+    return static_cast<int>(serial_.bytesAvailable());
+}
+
+int QtSerialControl::outBufferCount()
+{
+    if (!serial_.isOpen())
+        return 0;
+    pushOutput();
+    // What QSerialPort still holds plus what the driver has not yet sent.
+    int queued = 0;
+    if (::ioctl(static_cast<int>(serial_.handle()), TIOCOUTQ, &queued) != 0)
+        queued = 0;
+    return static_cast<int>(serial_.bytesToWrite()) + queued;
+}
+
+void QtSerialControl::discardInput()
+{
+    if (serial_.isOpen())
+        serial_.clear(QSerialPort::Input);
+}
+
+void QtSerialControl::discardOutput()
+{
+    if (serial_.isOpen())
+        serial_.clear(QSerialPort::Output);
+}
+
+bool QtSerialControl::output(const QByteArray& block)
+{
+    if (serial_.write(block) != block.size()) {
+        error_ = serial_.errorString();
+        return false;
+    }
+    pushOutput();
+    return true;
+}
+
+std::optional<std::uint8_t> QtSerialControl::inputByte()
+{
+    if (serial_.bytesAvailable() == 0)
+        pullInput();
+    char byte = 0;
+    if (!serial_.getChar(&byte))
+        return std::nullopt;
+    return static_cast<std::uint8_t>(byte);
+}
+
+bool QtSerialControl::dsrHolding()
+{
+    return serial_.isOpen() && (serial_.pinoutSignals() & QSerialPort::DataSetReadySignal);
+}
+
+} // namespace
+
+std::unique_ptr<SerialControl> MakeQtSerialControl()
+{
+    return std::make_unique<QtSerialControl>();
+}
+
+} // namespace Common
