@@ -32,7 +32,11 @@ LinkOutcome OpenLan()
 
 void CloseLan()
 {
-    Winsock().close();
+    QTcpSocket& socket = Winsock();
+    socket.close(); // an orderly end for an established connection
+    // One still being made would only be put off until it completes.
+    if (socket.state() != QAbstractSocket::UnconnectedState)
+        socket.abort();
 }
 
 } // namespace Common
