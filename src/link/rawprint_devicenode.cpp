@@ -14,6 +14,7 @@
 #include <deque>
 #include <fcntl.h>
 #include <limits>
+#include <pthread.h>
 #include <unistd.h>
 
 namespace Common {
@@ -26,9 +27,29 @@ struct PrintJob {
     qsizetype taken = 0;
 };
 
+// A stand-in pipe whose reader has gone must fail the write with EPIPE, not
+// end the program: the signal is held back for this thread during the write
+// and the one the write raised is taken off again.
+ssize_t WriteWithoutSigpipe(int fd, const char* data, size_t size)
+{
+    sigset_t pipeSignal;
+    sigemptyset(&pipeSignal);
+    sigaddset(&pipeSignal, SIGPIPE);
+    sigset_t previous;
+    pthread_sigmask(SIG_BLOCK, &pipeSignal, &previous);
+    const ssize_t n = ::write(fd, data, size);
+    const int error = errno;
+    if (n < 0 && error == EPIPE) {
+        const timespec noWait{};
+        sigtimedwait(&pipeSignal, nullptr, &noWait);
+    }
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    errno = error;
+    return n;
+}
+
 class DeviceNodeRawPrint final : public RawPrintBackend {
 public:
-    DeviceNodeRawPrint();
     ~DeviceNodeRawPrint() override { releasePort(); }
 
     std::int16_t setOutputPort(const QByteArray& portName) override;
@@ -51,15 +72,6 @@ private:
     std::deque<PrintJob> jobs_;
     QString error_;
 };
-
-DeviceNodeRawPrint::DeviceNodeRawPrint()
-{
-    // A stand-in pipe whose reader has gone must fail the write with EPIPE,
-    // not end the program.
-    struct sigaction current {};
-    if (::sigaction(SIGPIPE, nullptr, &current) == 0 && current.sa_handler == SIG_DFL)
-        std::signal(SIGPIPE, SIG_IGN);
-}
 
 std::int16_t DeviceNodeRawPrint::setOutputPort(const QByteArray& portName)
 {
@@ -127,8 +139,8 @@ void DeviceNodeRawPrint::writePending()
 {
     while (fd_.valid() && !jobs_.empty()) {
         PrintJob& job = jobs_.front();
-        const ssize_t n = ::write(fd_.get(), job.bytes.constData() + job.taken,
-                                  static_cast<size_t>(job.bytes.size() - job.taken));
+        const ssize_t n = WriteWithoutSigpipe(fd_.get(), job.bytes.constData() + job.taken,
+                                              static_cast<size_t>(job.bytes.size() - job.taken));
         if (n > 0) {
             job.taken += n;
             if (job.taken == job.bytes.size())
