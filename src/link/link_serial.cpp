@@ -20,7 +20,7 @@ std::unique_ptr<SerialControl>& InstalledControl()
 
 LinkFailure NotOpen()
 {
-    return LinkFailure{QStringLiteral("COM%1 is not open.").arg(MSComm().commPort())};
+    return LinkFailure{QStringLiteral("COM%1 is not open.").arg(AppSettings.COMPort)};
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "settings/appsettings.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <cerrno>
 #include <cstring>
 #include <grp.h>
@@ -55,7 +56,10 @@ void ReportReceiveFailure(const QString& description)
 
 QString DeviceErrorText(int error, const QString& devicePath)
 {
-    QString text = QString::fromLocal8Bit(std::strerror(error)) + QStringLiteral(": ") + devicePath;
+    // A data-folder entry such as COM16 names the device it links to.
+    const QString device = QFileInfo(devicePath).canonicalFilePath();
+    QString text = QString::fromLocal8Bit(std::strerror(error)) + QStringLiteral(": ") +
+                   (device.isEmpty() ? devicePath : device);
     struct stat info {};
     if ((error == EACCES || error == EPERM) && ::stat(QFile::encodeName(devicePath), &info) == 0)
         text += QStringLiteral(" belongs to group ") + GroupName(info.st_gid);

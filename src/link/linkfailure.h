@@ -25,8 +25,8 @@ void ReportPrintFailure(const QString& description);
 void ReportReceiveFailure(const QString& description);
 
 // The system's description of errno for a device, followed by the device
-// path. When the device is refused for want of permission the text also
-// names the group that owns it, since joining that group is the remedy.
+// path (where a data-folder entry links to, when it does). When the device is refused for want of
+// permission the text also names the group that owns it, since joining that group is the remedy.
 QString DeviceErrorText(int error, const QString& devicePath);
 
 // The permission text of DeviceErrorText when this process may not open the

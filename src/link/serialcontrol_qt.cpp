@@ -9,6 +9,7 @@
 #include "link/serialsettings.h"
 
 #include <QSerialPort>
+#include <cerrno>
 #include <sys/ioctl.h>
 
 namespace Common {
@@ -37,6 +38,7 @@ public:
     QString errorString() const override { return error_; }
 
 private:
+    QString openFailureText(const QString& device) const;
     void pullInput();
     void pushOutput();
     // A zero-time wait that found nothing is not a failure of the port.
@@ -80,9 +82,20 @@ bool QtSerialControl::open()
     serial_.setPortName(device);
     if (serial_.open(QIODevice::ReadWrite))
         return true;
-    error_ =
-        PermissionProblem(device).value_or(serial_.errorString() + QStringLiteral(": ") + device);
+    error_ = openFailureText(device);
     return false;
+}
+
+QString QtSerialControl::openFailureText(const QString& device) const
+{
+    if (const std::optional<QString> problem = PermissionProblem(device))
+        return *problem;
+    // Refused although we may use the device: another program holds it (its
+    // lock file or its exclusive open), which QSerialPort words as a
+    // permission error.
+    if (serial_.error() == QSerialPort::PermissionError)
+        return DeviceErrorText(EBUSY, device);
+    return serial_.errorString() + QStringLiteral(": ") + device;
 }
 
 void QtSerialControl::forgetTimeout()
