@@ -71,11 +71,9 @@ bool VirtualComPort::open(const char* devicePath, const VirtualComLine& line)
     return true;
 }
 
-void VirtualComPort::configure(const VirtualComLine& line)
+termios LineTermios(const termios& current, const VirtualComLine& line)
 {
-    termios tio{};
-    if (::tcgetattr(fd_.get(), &tio) != 0)
-        return; // not a tty: bytes still go through, the line has no settings
+    termios tio = current;
     ::cfmakeraw(&tio);
     tio.c_cflag &= ~(CSIZE | PARENB | PARODD | CSTOPB | CRTSCTS);
     tio.c_cflag |= CLOCAL | CREAD | SizeFlag(line.dataBits);
@@ -88,6 +86,15 @@ void VirtualComPort::configure(const VirtualComLine& line)
     tio.c_cc[VTIME] = 0;
     if (const speed_t speed = SpeedCode(line.baudRate); speed != B0)
         ::cfsetspeed(&tio, speed);
+    return tio;
+}
+
+void VirtualComPort::configure(const VirtualComLine& line)
+{
+    termios tio{};
+    if (::tcgetattr(fd_.get(), &tio) != 0)
+        return; // not a tty: bytes still go through, the line has no settings
+    tio = LineTermios(tio, line);
     ::tcsetattr(fd_.get(), TCSANOW, &tio);
     // Modem lines low, as the printer expects of this port; a pseudo-terminal
     // has none and refuses, which changes nothing.

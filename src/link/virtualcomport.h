@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <chrono>
+#include <termios.h>
 
 namespace Common {
 
@@ -15,6 +16,11 @@ struct VirtualComLine {
     int dataBits = 8;
     int parity = 0; // 0 none, 1 odd, 2 even
 };
+
+// The tty settings for the line, starting from the device's current ones:
+// raw bytes, one stop bit, no flow control, no parity check on input, and
+// reads that return at once. A rate the tty cannot take leaves the speed.
+termios LineTermios(const termios& current, const VirtualComLine& line);
 
 class VirtualComPort {
 public:
