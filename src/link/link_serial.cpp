@@ -18,9 +18,13 @@ std::unique_ptr<SerialControl>& InstalledControl()
     return control;
 }
 
+// The control's reason when it has one (the open failed, the device went
+// away), else the plain fact.
 LinkFailure NotOpen()
 {
-    return LinkFailure{QStringLiteral("COM%1 is not open.").arg(AppSettings.COMPort)};
+    const QString reason = MSComm().errorString();
+    return LinkFailure{
+        reason.isEmpty() ? QStringLiteral("COM%1 is not open.").arg(AppSettings.COMPort) : reason};
 }
 
 } // namespace

@@ -18,6 +18,7 @@ namespace {
 
 class QtSerialControl final : public SerialControl {
 public:
+    QtSerialControl();
     void setCommPort(int port) override { port_ = port; } // takes effect at the next open
     int commPort() const override { return port_; }
     bool setSettings(const QString& settings) override;
@@ -25,7 +26,7 @@ public:
 
     bool portOpen() const override { return serial_.isOpen(); }
     bool open() override;
-    void close() override { serial_.close(); }
+    void close() override;
 
     int inBufferCount() override;
     int outBufferCount() override;
@@ -39,6 +40,7 @@ public:
 
 private:
     QString openFailureText(const QString& device) const;
+    void portFailed(QSerialPort::SerialPortError error);
     void pullInput();
     void pushOutput();
     // A zero-time wait that found nothing is not a failure of the port.
@@ -47,7 +49,46 @@ private:
     QSerialPort serial_;
     int port_ = 1;
     QString error_;
+    QString device_; // the device path of the last open
+    // Counts the opens, so a close scheduled for a lost device cannot reach
+    // the port opened after it.
+    int generation_ = 0;
+    bool lossPending_ = false;
 };
+
+QtSerialControl::QtSerialControl()
+{
+    QObject::connect(&serial_, &QSerialPort::errorOccurred, &serial_,
+                     [this](QSerialPort::SerialPortError error) { portFailed(error); });
+}
+
+void QtSerialControl::portFailed(QSerialPort::SerialPortError error)
+{
+    if (error != QSerialPort::ResourceError && error != QSerialPort::ReadError)
+        return;
+    if (lossPending_ || !serial_.isOpen())
+        return;
+    // The device has gone (unplugged, switched off): QSerialPort would go
+    // on reporting it on every pass of the event loop. The close waits for
+    // the next pass, as the error may come from inside QSerialPort's own
+    // reading.
+    lossPending_ = true;
+    error_ = DeviceErrorText(EIO, device_);
+    const int lost = generation_;
+    QMetaObject::invokeMethod(
+        &serial_,
+        [this, lost] {
+            if (lost == generation_ && lossPending_)
+                close();
+        },
+        Qt::QueuedConnection);
+}
+
+void QtSerialControl::close()
+{
+    lossPending_ = false;
+    serial_.close();
+}
 
 bool QtSerialControl::setSettings(const QString& settings)
 {
@@ -80,8 +121,13 @@ bool QtSerialControl::open()
     // DTR and RTS keep the state the system gives an opened tty (raised), so
     // a printer using DTR/DSR sees the host ready and DSR reads its answer.
     serial_.setPortName(device);
-    if (serial_.open(QIODevice::ReadWrite))
+    device_ = device;
+    ++generation_;
+    lossPending_ = false;
+    if (serial_.open(QIODevice::ReadWrite)) {
+        error_.clear();
         return true;
+    }
     error_ = openFailureText(device);
     return false;
 }

@@ -38,6 +38,7 @@ private Q_SLOTS:
     void discardInputDropsWaitingBytes();
     void missingDeviceGivesPortError();
     void portInUseGivesPortError();
+    void deviceGoneClosesThePort();
 };
 
 void TestQtSerialControl::linkPort(int number, const QString& device)
@@ -233,6 +234,27 @@ void TestQtSerialControl::portInUseGivesPortError()
                                             QStringLiteral(": ") + printer.slavePath());
     QVERIFY(ErrorFlag);
     QVERIFY(!MSComm().portOpen());
+}
+
+void TestQtSerialControl::deviceGoneClosesThePort()
+{
+    PseudoTerminal printer;
+    linkPort(36, printer.slavePath());
+    AppSettings.Interface = Serial;
+    AppSettings.COMPort = 36;
+    OpenPort();
+    QVERIFY(MSComm().portOpen());
+    QVERIFY(printer.send("x"));
+    printer.closeMaster(); // unplugged
+    // Left open, the dead device would be reported on every pass of the loop.
+    QTRY_VERIFY_WITH_TIMEOUT(!MSComm().portOpen(), 5000);
+    CapturedMessages messages;
+    SendData(QStringLiteral("1D4901"));
+    QCOMPARE(messages.all().size(), 1);
+    QCOMPARE(messages.all().at(0).title, QStringLiteral("Print ERROR!"));
+    QVERIFY2(messages.all().at(0).text.startsWith(QString::fromLocal8Bit(std::strerror(EIO))),
+             qPrintable(messages.all().at(0).text));
+    QVERIFY(ErrorFlag);
 }
 
 QTEST_MAIN(TestQtSerialControl)
