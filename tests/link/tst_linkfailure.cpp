@@ -31,7 +31,6 @@ private:
 
 private Q_SLOTS:
     void initTestCase();
-    void systemTextNamesTheDevice();
     void permissionNamesTheGroup();
     void permissionProblemAsAnUnprivilegedUser();
     void serialControlRefusedForPermission();
@@ -61,14 +60,6 @@ QString TestLinkFailure::groupOnlyFile(const char* group)
         ::chmod(native.constData(), 0660) != 0)
         return {};
     return path;
-}
-
-void TestLinkFailure::systemTextNamesTheDevice()
-{
-    QCOMPARE(DeviceErrorText(ENOENT, QStringLiteral("/dev/ttyS9")),
-             QString::fromLocal8Bit(std::strerror(ENOENT)) + QStringLiteral(": /dev/ttyS9"));
-    QCOMPARE(DeviceErrorText(EBUSY, QStringLiteral("/dev/ttyACM0")),
-             QString::fromLocal8Bit(std::strerror(EBUSY)) + QStringLiteral(": /dev/ttyACM0"));
 }
 
 void TestLinkFailure::permissionNamesTheGroup()
