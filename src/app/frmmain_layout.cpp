@@ -30,6 +30,9 @@ QLineEdit* MakeCodeBox(QWidget* parent, const char* name, int pointSize, int max
     auto* box = Named(new QLineEdit(parent), name);
     box->setFont(QFont(FormFontFamily, pointSize, QFont::Bold));
     box->setMaxLength(maxLength);
+    // Room for a full entry of wide letters, so no entry scrolls out of sight.
+    const QFontMetrics metrics(box->font());
+    box->setMinimumWidth(metrics.horizontalAdvance(QString(maxLength, QLatin1Char('W'))) + 16);
     // Each character goes to the printer as one byte.
     box->setValidator(new Common::Latin1Validator(box));
     return box;
