@@ -113,6 +113,21 @@ private Q_SLOTS:
         QCOMPARE(host_.lastError(), EIO);
     }
 
+    void linkOfAVanishedPrinterDanglesUntilClosed()
+    {
+        QTemporaryDir folder;
+        QVERIFY(pty_->linkInto(folder.path(), QStringLiteral("COM16")));
+        const QString link = pty_->linkPath();
+        QSignalSpy vanished(pty_.get(), &PtyPrinter::vanished);
+        printer_->faults().vanishAfterBytes = 0;
+        QVERIFY(host_.write(kGsI1));
+        QVERIFY(vanished.wait(kGenerousMs));
+        host_.close(); // the last holder of the slave: /dev/pts/N goes
+        QVERIFY(QFileInfo(link).isSymLink());
+        pty_->close();
+        QVERIFY(!QFileInfo(link).isSymLink());
+    }
+
     void dataFolderLink()
     {
         QTemporaryDir folder;
