@@ -12,6 +12,7 @@
 #include "settings/appsettings.h"
 
 #include <QLineEdit>
+#include <QPushButton>
 
 namespace Common {
 

@@ -108,14 +108,14 @@ private Q_SLOTS:
         QProcess sim;
         start(sim, {QStringLiteral("--log"), logPath, QStringLiteral("--code"),
                     QStringLiteral("Printer005"), QStringLiteral("--model-name"),
-                    QStringLiteral("TM-Q1"), QStringLiteral("--reset-ms"), QStringLiteral("50")});
+                    QStringLiteral("ZX-Q1"), QStringLiteral("--reset-ms"), QStringLiteral("50")});
         const QString pts = ReadLine(sim);
         HostTerminal host;
         QVERIFY(host.open(pts));
         QVERIFY(host.write(QByteArray("\x1D\x49\x44")));
         QCOMPARE(host.read(12, kGenerousMs), QByteArray("\x5FPrinter005\x00", 12));
         QVERIFY(host.write(QByteArray("\x1D\x49\x43")));
-        QCOMPARE(host.read(7, kGenerousMs), QByteArray("\x5FTM-Q1\x00", 7));
+        QCOMPARE(host.read(7, kGenerousMs), QByteArray("\x5FZX-Q1\x00", 7));
         QVERIFY(host.write(QByteArray("\x1D\x28\x45\x03\x00\x01\x49\x4E", 8)));
         QCOMPARE(host.read(3, kGenerousMs), QByteArray("\x37\x20\x00", 3));
         stop(sim, SIGTERM);

@@ -155,9 +155,9 @@ private Q_SLOTS:
 
         // A wrong length inside the mode is ignored but still framed by pL/pH.
         const QByteArray nineBytes = QByteArray("\x1D\x28\x45\x0A\x00\xF0", 6) + "ShortCode";
-        exchange(kIn + nineBytes + StoreName("TM-Z99") + kOut);
+        exchange(kIn + nineBytes + StoreName("ZX-Z99") + kOut);
         QCOMPARE(printer_->identificationCode(), QByteArray("Printer001"));
-        QCOMPARE(printer_->modelName(), QByteArray("TM-Z99").leftJustified(50, '\0'));
+        QCOMPARE(printer_->modelName(), QByteArray("ZX-Z99").leftJustified(50, '\0'));
     }
 
     void userSettingModeIgnoresQueriesAndSecondIn()
