@@ -86,6 +86,7 @@ private:
     void initWinDrvPage();
 
     // Set steps.
+    std::uint8_t chosenInterface() const;
     bool lanFieldsValid() const;
     void storeSerialAndPorts();
     void storeLAN();

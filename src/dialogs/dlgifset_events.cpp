@@ -275,10 +275,9 @@ bool DlgIFSet::lanFieldsValid() const
 
 void DlgIFSet::CmdSet_Click()
 {
-    const int entry = CboIF->currentIndex();
     // The LAN fields are checked before anything is written, so a refused
     // "Set" leaves the settings exactly as they were.
-    if (entry == LANPage && !lanFieldsValid()) {
+    if (chosenInterface() == LAN && !lanFieldsValid()) {
         MsgBox(QStringLiteral("Please confirm the LAN Port and IP Address."),
                QStringLiteral("LAN I/F Error!"));
         return;
@@ -291,27 +290,27 @@ void DlgIFSet::CmdSet_Click()
     accept();
 }
 
-void DlgIFSet::storeSerialAndPorts()
+std::uint8_t DlgIFSet::chosenInterface() const
 {
     switch (CboIF->currentIndex()) {
     case SerialPage:
-        AppSettings.Interface = ChkVirCOM->isChecked() ? VirtualCom : Serial;
-        break;
+        return ChkVirCOM->isChecked() ? VirtualCom : Serial;
     case ParallelPage:
-        AppSettings.Interface = Parallel;
-        break;
+        return Parallel;
     case USBPage:
-        AppSettings.Interface = USB;
-        break;
+        return USB;
     case LANPage:
-        AppSettings.Interface = LAN;
-        break;
+        return LAN;
     case WinDrvPage:
-        AppSettings.Interface = WindowsDriver;
-        break;
+        return WindowsDriver;
     default:
-        break; // no selection: the interface stays
+        return AppSettings.Interface; // no selection: the interface stays
     }
+}
+
+void DlgIFSet::storeSerialAndPorts()
+{
+    AppSettings.Interface = chosenInterface();
     StoreEntry(CboCOMPort, AppSettings.COMPort, 1);
     if (CboCOMBaud->currentIndex() >= 0)
         AppSettings.COMBaud = BaudEntries[static_cast<std::size_t>(CboCOMBaud->currentIndex())];
