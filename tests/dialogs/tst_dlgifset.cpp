@@ -290,17 +290,6 @@ private Q_SLOTS:
         QCOMPARE(AppSettings.Interface, std::uint8_t(Serial));
     }
 
-    void lanBoxesHoldAtMostTheirLength()
-    {
-        DlgIFSet dlg;
-        QVERIFY(ShowAndActivate(&dlg));
-        ChooseEntry(dlg.CboIF, DlgIFSet::LANPage);
-        TypeText(dlg.TxtLANPort, QStringLiteral("123456"));
-        TypeText(dlg.TxtIPAddr[0], QStringLiteral("1234"));
-        QCOMPARE(dlg.TxtLANPort->text(), QStringLiteral("1234"));
-        QCOMPARE(dlg.TxtIPAddr[0]->text(), QStringLiteral("123"));
-    }
-
     // The LAN check of "Set" cannot be reached with the mouse (the button is
     // grey on the LAN page), so its handler is called here. A refused "Set"
     // must write nothing at all.

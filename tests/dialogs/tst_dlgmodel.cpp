@@ -65,18 +65,6 @@ private Q_SLOTS:
         QCOMPARE(ModelList.ModelIndex, std::uint8_t(3));
     }
 
-    void aClickChoosesToo()
-    {
-        DlgModel dlg;
-        QVERIFY(ShowAndActivate(&dlg));
-        QListWidget* list = dlg.LstModel;
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier,
-                          list->visualItemRect(list->item(0)).center());
-        Click(dlg.CmdSet);
-        QCOMPARE(AppSettings.ModelName, QStringLiteral("TR-80"));
-        QCOMPARE(ModelList.ModelIndex, std::uint8_t(1));
-    }
-
     void everyWayOutButSetStoresNothing_data()
     {
         QTest::addColumn<QString>("way");
