@@ -11,6 +11,7 @@
 #include "link/link.h"
 #include "link/portio.h"
 #include "settings/appsettings.h"
+#include "settings/interfaceinfo.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -77,7 +78,10 @@ void FrmMain::initConnections()
     connect(TxtModelName, &QLineEdit::textChanged, this, &FrmMain::TxtModelName_Change);
     connect(LblModelID, &ClickableLabel::clicked, this, &FrmMain::LblModelID_Click);
     connect(&TmrPortCheck, &QTimer::timeout, this, &FrmMain::TmrPortCheck_Timer);
-    // The identification operations and the dialogs connect here as they arrive.
+    connect(MnuSetIF, &QAction::triggered, this, &FrmMain::MnuSetIF_Click);
+    connect(MnuSetModel, &QAction::triggered, this, &FrmMain::MnuSetModel_Click);
+    connect(MnuSetSNo, &QAction::triggered, this, &FrmMain::MnuSetSNo_Click);
+    // The identification operations connect here as they arrive.
 }
 
 void FrmMain::SetDefaultButton(QPushButton* button)
@@ -174,7 +178,7 @@ void FrmMain::enterProgramErrorState()
 void FrmMain::fillFromSettings()
 {
     TxtModelName->setText(AppSettings.ModelName);
-    // interface description line and port condition (BuildInterfaceInfo)
+    BuildInterfaceInfo();
     ApplySelectedModel();
     UpdateSerialNumber(SNoRefresh);
 }
