@@ -78,10 +78,14 @@ void FrmMain::initConnections()
     connect(TxtModelName, &QLineEdit::textChanged, this, &FrmMain::TxtModelName_Change);
     connect(LblModelID, &ClickableLabel::clicked, this, &FrmMain::LblModelID_Click);
     connect(&TmrPortCheck, &QTimer::timeout, this, &FrmMain::TmrPortCheck_Timer);
+    connect(CmdSetSNo, &QPushButton::clicked, this, &FrmMain::CmdSetSNo_Click);
+    connect(CmdGetSNo, &QPushButton::clicked, this, &FrmMain::CmdGetSNo_Click);
+    connect(CmdRegModel, &QPushButton::clicked, this, &FrmMain::CmdRegModel_Click);
+    connect(CmdGetModel, &QPushButton::clicked, this, &FrmMain::CmdGetModel_Click);
     connect(MnuSetIF, &QAction::triggered, this, &FrmMain::MnuSetIF_Click);
     connect(MnuSetModel, &QAction::triggered, this, &FrmMain::MnuSetModel_Click);
     connect(MnuSetSNo, &QAction::triggered, this, &FrmMain::MnuSetSNo_Click);
-    // The identification operations connect here as they arrive.
+    // The Help dialogs connect here as they arrive.
 }
 
 void FrmMain::SetDefaultButton(QPushButton* button)
