@@ -295,6 +295,12 @@ void TestSettingsReader::lanIp_data()
                                            << "192.1.2.3";
     QTest::newRow("fourth octet above 255") << QByteArray("10.1.2.300") << "10,1,2,1"
                                             << "10.1.2.1";
+    QTest::newRow("all 255") << QByteArray("255.255.255.255") << "255,255,255,255"
+                             << "255.255.255.255";
+    QTest::newRow("256 in each place") << QByteArray("256.256.256.256") << "192,168,1,1"
+                                       << "192.168.1.1";
+    QTest::newRow("256 last") << QByteArray("1.2.3.256") << "1,2,3,1"
+                              << "1.2.3.1";
     QTest::newRow("negative part") << QByteArray("-1.2.3.4") << "192,2,3,4"
                                    << "192.2.3.4";
     QTest::newRow("leading zeros") << QByteArray("010.001.002.003") << "10,1,2,3"
