@@ -79,6 +79,7 @@ private Q_SLOTS:
     void versionText_data();
     void versionText();
     void helpMenuShowing();
+    void plainDialogClosesWithEscape();
     void firstStart();
     void settingsFileFound();
     void settingsHeaderWrong();
@@ -156,6 +157,14 @@ void TestDlgVer::helpMenuShowing()
     QVERIFY(!ErrorFlag);
     QVERIFY(messages.entries.isEmpty());
     QVERIFY(!SplashMode);
+}
+
+void TestDlgVer::plainDialogClosesWithEscape()
+{
+    DlgVer dialog;
+    QTimer::singleShot(50, &dialog, [&dialog] { QTest::keyClick(&dialog, Qt::Key_Escape); });
+    QTimer::singleShot(10000, &dialog, [&dialog] { dialog.done(99); });
+    QCOMPARE(dialog.exec(), int(QDialog::Rejected));
 }
 
 void TestDlgVer::firstStart()
