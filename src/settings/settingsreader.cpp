@@ -1,6 +1,6 @@
 // Reading the settings file: one "key = value" line at a time, each key with
 // its own rule for which values it accepts. Anything not accepted leaves the
-// field as it was, silently: a hand-edited file must never stop the tool.
+// field as it was, silently: a mistyped line must never stop the tool.
 
 #include "settings/settingsfile.h"
 
