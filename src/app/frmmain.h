@@ -101,6 +101,8 @@ private:
     void createControls();
     void createMenus();
     void initConnections();
+    void enterProgramErrorState();
+    void fillFromSettings();
 
     QPushButton* defaultButton_ = nullptr;
     bool anotherInstance_ = false;

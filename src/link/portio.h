@@ -28,7 +28,8 @@ bool GetPortVal(std::uint16_t address, std::uint32_t* value, std::uint8_t size);
 bool SetPortVal(std::uint16_t address, std::uint32_t value, std::uint8_t size);
 
 // Replaces the backend (nullptr restores ppdev). The previous one is shut
-// down first.
+// down first; the new one is initialised at once when port I/O has been
+// initialised (InitializeWinIo without ShutdownWinIo since).
 void SetPortIoBackend(std::unique_ptr<PortIoBackend> backend);
 PortIoBackend& ActivePortIoBackend();
 

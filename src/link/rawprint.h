@@ -23,6 +23,8 @@ public:
     virtual std::int16_t enumJobs() = 0;
     // The system's description of the last failure, for messages.
     virtual QString lastError() const = 0;
+    // Gives up the selected port and whatever it has not taken (exit, tests).
+    virtual void releasePort() {}
 };
 
 // Negative when the port cannot be selected.

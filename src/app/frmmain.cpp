@@ -1,0 +1,213 @@
+#include "app/frmmain.h"
+
+#include "app/clickablelabel.h"
+#include "app/ledindicator.h"
+#include "app/modelname.h"
+#include "app/msgbox.h"
+#include "app/pointer.h"
+#include "app/serialnumber.h"
+#include "app/singleinstance.h"
+#include "app/wincolour.h"
+#include "link/link.h"
+#include "link/portio.h"
+#include "settings/appsettings.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+
+using namespace Common;
+
+namespace {
+FrmMain* g_mainForm = nullptr;
+} // namespace
+
+namespace Common {
+
+FrmMain& MainForm()
+{
+    Q_ASSERT(g_mainForm);
+    return *g_mainForm;
+}
+
+bool HasMainForm()
+{
+    return g_mainForm != nullptr;
+}
+
+} // namespace Common
+
+FrmMain::FrmMain(QWidget* parent) : QMainWindow(parent)
+{
+    Q_ASSERT(!g_mainForm);
+    g_mainForm = this;
+    setWindowTitle(QStringLiteral("Identification of Talvik Printers"));
+    createControls();
+    createMenus();
+    initConnections();
+    SetDefaultButton(CmdSetSNo);
+    TxtSNo->setFocus(Qt::OtherFocusReason);
+    RegisterWaitTimer(&TmrWait);
+    SetPortCheckSwitch([this](bool on) {
+        if (on)
+            TmrPortCheck.start();
+        else
+            TmrPortCheck.stop();
+    });
+}
+
+FrmMain::~FrmMain()
+{
+    SetPortCheckSwitch(nullptr);
+    if (&ActiveWaitTimer() == &TmrWait)
+        RegisterWaitTimer(nullptr);
+    g_mainForm = nullptr;
+}
+
+void FrmMain::initConnections()
+{
+    connect(MnuFileExit, &QAction::triggered, this, &FrmMain::MnuFileExit_Click);
+    connect(MnuSetModelName, &QAction::triggered, this, &FrmMain::MnuSetModelName_Click);
+    connect(TxtSNo, &QLineEdit::textChanged, this, &FrmMain::TxtSNo_Change);
+    connect(CmdNumInc, &QPushButton::clicked, this, &FrmMain::CmdNumInc_Click);
+    connect(CmdSNoBack, &QPushButton::clicked, this, &FrmMain::CmdSNoBack_Click);
+    connect(TxtModelName, &QLineEdit::textChanged, this, &FrmMain::TxtModelName_Change);
+    connect(LblModelID, &ClickableLabel::clicked, this, &FrmMain::LblModelID_Click);
+    connect(&TmrPortCheck, &QTimer::timeout, this, &FrmMain::TmrPortCheck_Timer);
+    // The identification operations and the dialogs connect here as they arrive.
+}
+
+void FrmMain::SetDefaultButton(QPushButton* button)
+{
+    if (defaultButton_ == button)
+        return;
+    if (defaultButton_)
+        defaultButton_->setDefault(false);
+    defaultButton_ = button;
+    if (defaultButton_)
+        defaultButton_->setDefault(true);
+}
+
+bool FrmMain::event(QEvent* e)
+{
+    // Activation may come before the window is fully shown, and some window
+    // managers never activate a new window: both events ask for it, and
+    // Form_Activate acts only once.
+    if (e->type() == QEvent::WindowActivate || e->type() == QEvent::Show)
+        QMetaObject::invokeMethod(this, &FrmMain::Form_Activate, Qt::QueuedConnection);
+    return QMainWindow::event(e);
+}
+
+void FrmMain::closeEvent(QCloseEvent* e)
+{
+    // A disabled window cannot be closed, and neither can one whose handler
+    // is still waiting: unloading under a running operation would pull the
+    // port and the timers from under it.
+    if (!isEnabled() || WaitPending) {
+        e->ignore();
+        return;
+    }
+    Form_Unload();
+    e->accept();
+}
+
+void FrmMain::keyPressEvent(QKeyEvent* e)
+{
+    const bool enter = e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter;
+    const bool plain = (e->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    if (enter && plain && defaultButton_ && defaultButton_->isVisible() &&
+        defaultButton_->isEnabled()) {
+        defaultButton_->click();
+        return;
+    }
+    QMainWindow::keyPressEvent(e);
+}
+
+void FrmMain::Form_Load()
+{
+    SplashMode = true;
+    if (!ClaimSingleInstance()) {
+        anotherInstance_ = true;
+        Form_Unload(); // SplashMode is still set: nothing is saved
+        return;
+    }
+    InitGlobals();
+    SetPointer(Pointer::Hourglass);
+}
+
+void FrmMain::Form_Activate()
+{
+    if (!SplashMode)
+        return; // the start-up runs on the first activation only
+    setEnabled(false);
+    // start-up loading behind the version dialog (DlgVer, which clears SplashMode)
+    SplashMode = false; // once, whatever the start-up did
+    DoEvents();
+    if (ErrorFlag)
+        enterProgramErrorState();
+    else
+        fillFromSettings();
+    setEnabled(true);
+    if (MnuSetModelName->isEnabled())
+        MnuSetModelName->trigger(); // model-name editing on
+    SetPointer(Pointer::Default);
+}
+
+void FrmMain::enterProgramErrorState()
+{
+    TxtSNo->setMaxLength(10);
+    TxtSNo->setText(QStringLiteral("Prg ERROR!"));
+    TxtSNo->setEnabled(false);
+    SetBackColor(TxtSNo, ColourRed);
+    // After the text: its change handler enables "Set S/No." for a full code.
+    MnuSet->setEnabled(false);
+    CmdSetSNo->setEnabled(false);
+    CmdGetSNo->setEnabled(false);
+    MsgBox(QStringLiteral("The tool environment is damaging.\r\n"
+                          "Please confirm the software environment."),
+           QStringLiteral("Program ERROR!"));
+}
+
+void FrmMain::fillFromSettings()
+{
+    TxtModelName->setText(AppSettings.ModelName);
+    // interface description line and port condition (BuildInterfaceInfo)
+    ApplySelectedModel();
+    UpdateSerialNumber(SNoRefresh);
+}
+
+void FrmMain::Form_Unload()
+{
+    if (unloaded_)
+        return;
+    unloaded_ = true;
+    TmrPortCheck.stop();
+    TmrWait.TmrWait.stop();
+    ShutdownWinIo();
+    if (AppSettings.PortOpen)
+        ClosePort();
+    // settings file (SaveSettings), only if the start-up ran and the window
+    // is not in the program error state: !SplashMode && MnuSet->isEnabled()
+}
+
+void FrmMain::TmrPortCheck_Timer()
+{
+    switch (AppSettings.Interface) {
+    case Serial:
+        LEDPortCondition->setForeColor(MSComm().dsrHolding() ? ColourGreen : ColourRed);
+        break;
+    case Parallel:
+        LEDPortCondition->setForeColor(LptNotReady() ? ColourRed : ColourGreen);
+        break;
+    default:
+        break; // no condition line to watch
+    }
+}
+
+void FrmMain::MnuFileExit_Click()
+{
+    close();
+}

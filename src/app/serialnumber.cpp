@@ -1,0 +1,135 @@
+#include "app/serialnumber.h"
+
+#include "app/busystate.h"
+#include "app/frmmain.h"
+#include "app/waitms.h"
+#include "app/wincolour.h"
+#include "settings/appsettings.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <algorithm>
+
+namespace Common {
+
+std::array<QString, SerialHistorySlots> SerialHistory;
+
+std::int32_t ReadNumberPart(const QString& code, int col, int len)
+{
+    const int begin = std::max(col - 1, 0);
+    const int end = std::min(col - 1 + len, int(code.size()));
+    int i = begin;
+    while (i < end && code.at(i) == QLatin1Char(' '))
+        ++i;
+    std::int32_t n = 0;
+    // At most six digits: the sum cannot overflow.
+    for (; i < end && code.at(i) >= QLatin1Char('0') && code.at(i) <= QLatin1Char('9'); ++i)
+        n = n * 10 + (code.at(i).unicode() - '0');
+    return n;
+}
+
+QString WithNumberPart(const QString& code, int col, int len, std::int32_t n)
+{
+    const QString digits = (QStringLiteral("0000000") + QString::number(n)).right(len);
+    QString out = code;
+    for (int k = 0; k < digits.size(); ++k) {
+        const int at = col - 1 + k;
+        if (at >= 0 && at < out.size())
+            out[at] = digits.at(k);
+    }
+    return out;
+}
+
+namespace {
+
+void PushHistory(const QString& code)
+{
+    SerialHistory.at(HistoryCount) = code;
+    ++HistoryCount;
+    if (HistoryCount == SerialHistorySlots) {
+        // Ten codes are kept: the oldest goes.
+        std::move(SerialHistory.begin() + 1, SerialHistory.end(), SerialHistory.begin());
+        HistoryCount = SerialHistorySlots - 1;
+    }
+}
+
+// Decides the number to show; in advance mode also records the code.
+std::int32_t DecideNumber(std::uint8_t mode)
+{
+    const AppSettingsRecord& s = AppSettings;
+    if (mode == SNoRefresh || s.SNoNumLen == 0 || !s.AutoInc || ErrorFlag)
+        return s.StartNum;
+    std::int32_t n = ReadNumberPart(s.SerialNo, s.SNoNumCol, s.SNoNumLen);
+    if (mode == SNoAdvance) {
+        ++n;
+        PushHistory(s.SerialNo);
+        MainForm().CmdSNoBack->setVisible(true);
+    }
+    return n;
+}
+
+// Sets the text box, running its change handler also when the text is the
+// same, as every text the program sets counts as a change.
+void ShowCode(FrmMain& form, const QString& code)
+{
+    if (form.TxtSNo->text() == code)
+        form.TxtSNo_Change();
+    else
+        form.TxtSNo->setText(code);
+}
+
+} // namespace
+
+void UpdateSerialNumber(std::uint8_t mode)
+{
+    FrmMain& form = MainForm();
+    AppSettingsRecord& s = AppSettings;
+    const std::int32_t n = DecideNumber(mode);
+    if (s.SNoNumLen != 0)
+        s.SerialNo = WithNumberPart(s.SerialNo, s.SNoNumCol, s.SNoNumLen, n);
+    form.TxtSNo->setMaxLength(s.SNoLength);
+    ShowCode(form, s.SerialNo);
+    {
+        // No second operation may start while the new code is taken over:
+        // it would leave StartNum behind the code shown.
+        WindowHold hold;
+        WaitMs(200);
+    }
+    SetForeColor(form.TxtSNo, ColourBlack);
+    s.StartNum = n;
+    form.CmdNumInc->setVisible(s.SNoNumLen != 0);
+    form.LblAutoInc->setVisible(s.AutoInc);
+}
+
+} // namespace Common
+
+using namespace Common;
+
+void FrmMain::TxtSNo_Change()
+{
+    AppSettings.StartNum = 1;
+    SetForeColor(TxtSNo, ColourBlue);
+    const bool complete = TxtSNo->text().size() == AppSettings.SNoLength;
+    CmdSetSNo->setEnabled(complete);
+    if (complete)
+        SetDefaultButton(CmdSetSNo);
+    CmdNumInc->setVisible(false);
+}
+
+void FrmMain::CmdNumInc_Click()
+{
+    ErrorFlag = false;
+    UpdateSerialNumber(SNoAdvance);
+}
+
+void FrmMain::CmdSNoBack_Click()
+{
+    if (HistoryCount == 0)
+        return; // the button is hidden then; nothing to go back to
+    --HistoryCount;
+    AppSettings.SerialNo = SerialHistory.at(HistoryCount);
+    UpdateSerialNumber(SNoRestore);
+    if (HistoryCount == 0)
+        CmdSNoBack->setVisible(false);
+}

@@ -1,0 +1,61 @@
+// The virtual COM interface: the printer's USB serial function as a tty.
+// As with the port's original calls, the open and the line set-up are not
+// checked: a port that could not be opened moves no bytes, and the reply
+// checks of the identification operations report it.
+
+#include "app/waitms.h"
+#include "link/hexcommand.h"
+#include "link/linkdrivers.h"
+#include "link/portresolver.h"
+#include "link/virtualcomport.h"
+#include "settings/appsettings.h"
+
+#include <QFile>
+
+namespace Common {
+
+namespace {
+
+// A write that has not gone through by then is abandoned: the time the
+// bytes need on the line twice over, plus a second for the device to wake.
+std::chrono::milliseconds WriteLimit(qsizetype bytes)
+{
+    const int baud = std::max(AppSettings.COMBaud * 100, 300);
+    const qint64 lineMs = bytes * 10 * 1000 / baud;
+    return std::chrono::milliseconds((1000 + 2 * lineMs) * WaitScalePercent() / 100);
+}
+
+} // namespace
+
+VirtualComPort& ComHandle()
+{
+    static VirtualComPort port;
+    return port;
+}
+
+void OpenVirtualCom()
+{
+    const QString device = ResolvePortDevice(QStringLiteral("COM%1").arg(AppSettings.COMPort));
+    const VirtualComLine line{AppSettings.COMBaud * 100, AppSettings.COMBits,
+                              AppSettings.COMParity};
+    // An empty name (no such port) simply fails to open, like any other.
+    ComHandle().open(QFile::encodeName(device).constData(), line);
+}
+
+void CloseVirtualCom()
+{
+    ComHandle().close();
+}
+
+void SendVirtualCom(const QByteArray& bytes)
+{
+    ReceiveVirtualCom(); // bytes left over from an earlier exchange are no answer to this one
+    ComHandle().write(bytes, WriteLimit(bytes.size()));
+}
+
+QString ReceiveVirtualCom()
+{
+    return BytesToHex(ComHandle().readAvailable(kMaxReplyBytes));
+}
+
+} // namespace Common

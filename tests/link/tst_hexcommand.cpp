@@ -1,0 +1,126 @@
+// Commands and replies as text of hexadecimal digit pairs.
+
+#include "link/hexcommand.h"
+#include "settings/appsettings.h"
+
+#include <QtTest>
+
+using namespace Common;
+
+class TestHexCommand : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void textToHex_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("hex");
+        QTest::newRow("code") << QStringLiteral("Printer000")
+                              << QStringLiteral("5072696E746572303030");
+        QTest::newRow("below 10h keeps two digits") << QStringLiteral("\tA") << "0941";
+        QTest::newRow("nul") << QString(QChar(0)) << "00";
+        QTest::newRow("empty") << QString() << QString();
+        QTest::newRow("Latin-1") << QStringLiteral("\u00E9\u00FF") << "E9FF";
+        QTest::newRow("outside Latin-1 as '?'") << QStringLiteral("a\u20ACb") << "613F62";
+    }
+    void textToHex()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, hex);
+        QCOMPARE(TextToHex(text), hex);
+        QCOMPARE(TextToHex(text).size(), 2 * text.size());
+    }
+
+    void hexToText_data()
+    {
+        QTest::addColumn<QString>("hex");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("unprintable as '?'") << "41420A"
+                                            << "AB?";
+        QTest::newRow("odd digit left out") << "414"
+                                            << "A";
+        QTest::newRow("underscore") << "5F"
+                                    << "_";
+        QTest::newRow("nul") << "00"
+                             << "?";
+        QTest::newRow("delete") << "7F"
+                                << "?";
+        QTest::newRow("above 7Fh") << "E9"
+                                   << "?";
+        QTest::newRow("tilde and space") << "7E20"
+                                         << "~ ";
+        QTest::newRow("one digit") << "4"
+                                   << "";
+        QTest::newRow("five digits") << "41424"
+                                     << "AB";
+        QTest::newRow("either letter case") << "4a4B"
+                                            << "JK";
+        QTest::newRow("empty") << ""
+                               << "";
+        QTest::newRow("stops at a non-digit") << "4Z"
+                                              << "?"; // reads 4
+        QTest::newRow("pair not starting with a digit") << "Z4"
+                                                        << "?";
+    }
+    void hexToText()
+    {
+        QFETCH(QString, hex);
+        QFETCH(QString, text);
+        QCOMPARE(HexToText(hex), text);
+    }
+
+    void pairReading_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("value");
+        QTest::newRow("lower case") << "1d" << 0x1D;
+        QTest::newRow("non-digit second") << "4Z" << 4;
+        QTest::newRow("no digit") << "ZZ" << 0;
+        QTest::newRow("non-digit first") << "Z4" << 0;
+        QTest::newRow("largest") << "FF" << 0xFF;
+        QTest::newRow("single digit at the end") << "7" << 7;
+    }
+    void pairReading()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, value);
+        QCOMPARE(int(ReadHexPair(text, 0)), value);
+    }
+
+    void bytesBothWays()
+    {
+        const QByteArray bytes = QByteArray::fromHex("1d4901000aff");
+        QCOMPARE(BytesToHex(bytes), QStringLiteral("1D4901000AFF"));
+        QCOMPARE(HexToBytes(QStringLiteral("1d4901000aFF")), bytes);
+        QCOMPARE(HexToBytes(QStringLiteral("1D4")), QByteArray::fromHex("1d"));
+        QCOMPARE(ByteToHex(0x0A), QStringLiteral("0A"));
+        QCOMPARE(ByteToHex(0), QStringLiteral("00"));
+    }
+
+    void modelIdReply_data()
+    {
+        QTest::addColumn<int>("modelId");
+        QTest::addColumn<QString>("reply");
+        QTest::addColumn<bool>("confirmed");
+        QTest::newRow("match") << 0x35 << "35" << true;
+        QTest::newRow("other id") << 0x35 << "36" << false;
+        QTest::newRow("three digits") << 0x35 << "035" << false;
+        QTest::newRow("one digit") << 0x03 << "3" << false;
+        QTest::newRow("empty") << 0x00 << "" << false;
+        QTest::newRow("lower case") << 0x5F << "5f" << true;
+        QTest::newRow("upper case") << 0x5F << "5F" << true;
+        QTest::newRow("two bytes") << 0x51 << "5151" << false;
+        QTest::newRow("non-digits read as 0") << 0x00 << "ZZ" << true;
+    }
+    void modelIdReply()
+    {
+        QFETCH(int, modelId);
+        QFETCH(QString, reply);
+        QFETCH(bool, confirmed);
+        ModelId = std::uint8_t(modelId);
+        QCOMPARE(IsModelIdReply(reply), confirmed);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestHexCommand)
+#include "tst_hexcommand.moc"

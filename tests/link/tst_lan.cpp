@@ -1,0 +1,124 @@
+// The LAN and Windows-driver interfaces: LAN only connects and disconnects,
+// the Windows driver does nothing; neither carries data nor touches ErrorFlag.
+
+#include "capturedmessages.h"
+#include "link/link.h"
+#include "settings/appsettings.h"
+
+#include <QElapsedTimer>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QtTest>
+
+using namespace Common;
+
+class TestLanLink : public QObject {
+    Q_OBJECT
+private:
+    QList<bool> portCheck;
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void connectsWithoutWaitingAndCarriesNothing();
+    void refusedConnectionIsNotReportedByOpenPort();
+    void openPortDoesNotWaitForTheConnection();
+    void windowsDriverDoesNothing();
+};
+
+void TestLanLink::init()
+{
+    AppSettings = AppSettingsRecord{};
+    AppSettings.LANIP = QStringLiteral("127.0.0.1");
+    ErrorFlag = false;
+    portCheck.clear();
+    SetPortCheckSwitch([this](bool on) { portCheck << on; });
+}
+
+void TestLanLink::cleanup()
+{
+    ReleaseLink();
+    SetPortCheckSwitch(nullptr);
+}
+
+void TestLanLink::connectsWithoutWaitingAndCarriesNothing()
+{
+    QTcpServer printer;
+    QVERIFY(printer.listen(QHostAddress::LocalHost));
+    AppSettings.Interface = LAN;
+    AppSettings.ActiveInterface = LAN;
+    AppSettings.LANPort = printer.serverPort();
+    CapturedMessages messages;
+
+    OpenPort();
+    QVERIFY(Winsock().state() != QAbstractSocket::UnconnectedState);
+    QVERIFY(printer.waitForNewConnection(5000));
+    QTcpSocket* accepted = printer.nextPendingConnection();
+    QVERIFY(accepted);
+    QTRY_COMPARE_WITH_TIMEOUT(Winsock().state(), QAbstractSocket::ConnectedState, 5000);
+    QVERIFY(portCheck.isEmpty());
+
+    SendData(QStringLiteral("1D4901"));
+    QCOMPARE(ReceiveData(), QString());
+    QTest::qWait(50);
+    QCOMPARE(accepted->bytesAvailable(), 0);
+
+    QSignalSpy disconnected(accepted, &QTcpSocket::disconnected);
+    ClosePort();
+    QCOMPARE(Winsock().state(), QAbstractSocket::UnconnectedState);
+    QVERIFY(disconnected.wait(5000));
+    QVERIFY(!ErrorFlag);
+    QVERIFY(messages.isEmpty());
+    QCOMPARE(portCheck, QList<bool>{false});
+}
+
+void TestLanLink::refusedConnectionIsNotReportedByOpenPort()
+{
+    QTcpServer closed;
+    QVERIFY(closed.listen(QHostAddress::LocalHost));
+    AppSettings.LANPort = closed.serverPort();
+    closed.close(); // nobody listens there now
+    AppSettings.Interface = LAN;
+    CapturedMessages messages;
+    OpenPort();
+    QTRY_COMPARE_WITH_TIMEOUT(Winsock().state(), QAbstractSocket::UnconnectedState, 5000);
+    QVERIFY(messages.isEmpty());
+    QVERIFY(!ErrorFlag);
+}
+
+void TestLanLink::openPortDoesNotWaitForTheConnection()
+{
+    AppSettings.Interface = LAN;
+    AppSettings.ActiveInterface = LAN;
+    AppSettings.LANIP = QStringLiteral("192.0.2.1"); // documentation range: nobody answers
+    CapturedMessages messages;
+    QElapsedTimer elapsed;
+    elapsed.start();
+    OpenPort();
+    ClosePort();
+    QVERIFY2(elapsed.elapsed() < 1000, qPrintable(QString::number(elapsed.elapsed())));
+    QCOMPARE(Winsock().state(), QAbstractSocket::UnconnectedState);
+    QVERIFY(messages.isEmpty());
+    QVERIFY(!ErrorFlag);
+}
+
+void TestLanLink::windowsDriverDoesNothing()
+{
+    AppSettings.Interface = WindowsDriver;
+    AppSettings.ActiveInterface = WindowsDriver;
+    CapturedMessages messages;
+    QElapsedTimer elapsed;
+    elapsed.start();
+    OpenPort();
+    SendData(QStringLiteral("1D4901"));
+    QCOMPARE(ReceiveData(), QString());
+    ClosePort();
+    QVERIFY(elapsed.elapsed() < 1000);
+    QVERIFY(!ErrorFlag);
+    QVERIFY(messages.isEmpty());
+    QCOMPARE(portCheck, QList<bool>{false}); // ClosePort's switch-off only
+}
+
+QTEST_MAIN(TestLanLink)
+#include "tst_lan.moc"
