@@ -8,9 +8,11 @@
 #include "app/serialnumber.h"
 #include "app/singleinstance.h"
 #include "app/wincolour.h"
+#include "dialogs/dlgver.h"
 #include "link/link.h"
 #include "link/portio.h"
 #include "settings/appsettings.h"
+#include "settings/settingsfile.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -77,6 +79,8 @@ void FrmMain::initConnections()
     connect(TxtModelName, &QLineEdit::textChanged, this, &FrmMain::TxtModelName_Change);
     connect(LblModelID, &ClickableLabel::clicked, this, &FrmMain::LblModelID_Click);
     connect(&TmrPortCheck, &QTimer::timeout, this, &FrmMain::TmrPortCheck_Timer);
+    connect(MnuHelpVersion, &QAction::triggered, this, &FrmMain::MnuHelpVersion_Click);
+    connect(MnuHelpNotice, &QAction::triggered, this, &FrmMain::MnuHelpNotice_Click);
     // The identification operations and the dialogs connect here as they arrive.
 }
 
@@ -143,8 +147,8 @@ void FrmMain::Form_Activate()
     if (!SplashMode)
         return; // the start-up runs on the first activation only
     setEnabled(false);
-    // start-up loading behind the version dialog (DlgVer, which clears SplashMode)
-    SplashMode = false; // once, whatever the start-up did
+    ShowStartupSplash(this); // runs the start-up loading and clears SplashMode
+    SplashMode = false;      // once, whatever the start-up did
     DoEvents();
     if (ErrorFlag)
         enterProgramErrorState();
@@ -189,8 +193,10 @@ void FrmMain::Form_Unload()
     ShutdownWinIo();
     if (AppSettings.PortOpen)
         ClosePort();
-    // settings file (SaveSettings), only if the start-up ran and the window
-    // is not in the program error state: !SplashMode && MnuSet->isEnabled()
+    // Only when the start-up ran and the window is not in the program error
+    // state: otherwise the settings in memory are not the operator's.
+    if (!SplashMode && MnuSet->isEnabled())
+        SaveSettings();
 }
 
 void FrmMain::TmrPortCheck_Timer()

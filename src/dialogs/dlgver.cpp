@@ -189,3 +189,30 @@ QString DlgVer::LegalNotice()
 {
     return QStringLiteral("Copyright (C) 2006-2026 The Zentab developers. All rights reserved.");
 }
+
+namespace Common {
+
+namespace {
+std::function<void()>& SplashReplacement()
+{
+    static std::function<void()> replacement;
+    return replacement;
+}
+} // namespace
+
+void ShowStartupSplash(QWidget* parent)
+{
+    if (SplashReplacement()) {
+        SplashReplacement()();
+        return;
+    }
+    DlgVer splash(parent);
+    splash.exec();
+}
+
+void SetStartupSplashForTests(std::function<void()> replacement)
+{
+    SplashReplacement() = std::move(replacement);
+}
+
+} // namespace Common

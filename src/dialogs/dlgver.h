@@ -9,6 +9,7 @@
 #include <QDialog>
 #include <QString>
 #include <QTimer>
+#include <functional>
 
 class QLabel;
 class QPushButton;
@@ -56,3 +57,16 @@ private:
 
     bool splash_ = false;
 };
+
+namespace Common {
+
+// Shows DlgVer modally as the start-up splash (SplashMode is True): it runs
+// the start-up loading and closes itself, leaving ErrorFlag False only if the
+// loading completed.
+void ShowStartupSplash(QWidget* parent);
+
+// Test hook: runs instead of the splash (nullptr restores the splash), for
+// tests of the main window that set up the loaded state themselves.
+void SetStartupSplashForTests(std::function<void()> replacement);
+
+} // namespace Common
