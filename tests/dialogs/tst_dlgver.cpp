@@ -82,10 +82,8 @@ private Q_SLOTS:
     void plainDialogClosesWithEscape();
     void firstStart();
     void settingsFileFound();
-    void settingsHeaderWrong();
-    void settingsFileEmpty();
-    void modelDataMissing();
-    void modelDataHeaderWrong();
+    void failedLoading_data();
+    void failedLoading();
     void splashCannotBeDismissed();
     void splashLastsItsFullTime();
 };
@@ -210,72 +208,54 @@ void TestDlgVer::settingsFileFound()
     QCOMPARE(AppSettings.ModelName, QStringLiteral("ZX-P750"));
 }
 
-void TestDlgVer::settingsHeaderWrong()
+void TestDlgVer::failedLoading_data()
 {
-    ScopedDataFolder folder;
-    QVERIFY(folder.write(SettingsFileName, "Settings\r\nCOMPort =  3\r\n"));
-    QVERIFY(folder.write(ModelDataFileName, GoodModels));
-    MessageLog messages;
-
-    const SplashRun run = RunSplash();
-    QVERIFY(run.finished);
-    QVERIFY(ErrorFlag);
-    QVERIFY(messages.entries.isEmpty()); // the main window shows its error state
-    QCOMPARE(Describe(AppSettings), Describe(AppSettingsRecord{}));
-    QCOMPARE(ModelList.ModelCount, 0);
-    QVERIFY(!run.progress.contains(QStringLiteral(" Loading Model Data... ")));
+    QTest::addColumn<QByteArray>("settings");
+    QTest::addColumn<QByteArray>("models"); // "(none)": no file
+    QTest::addColumn<QString>("title");     // of the one message; empty: none
+    QTest::addColumn<QString>("text");      // part of its text
+    QTest::addColumn<bool>("settingsLoaded");
+    QTest::newRow("settings header wrong")
+        << QByteArray("Settings\r\nCOMPort =  3\r\n") << GoodModels << ""
+        << "" << false;
+    QTest::newRow("settings file empty")
+        << QByteArray() << GoodModels << "ERROR!" << SettingsFileName << false;
+    QTest::newRow("model data missing")
+        << GoodSettings << QByteArray("(none)") << "ERROR!" << ModelDataFileName << true;
+    QTest::newRow("model data header wrong")
+        << GoodSettings << QByteArray("Models\r\n35ZX-P700\r\n") << "Model Data ERROR!"
+        << "Failed to load the Model data." << true;
 }
 
-void TestDlgVer::settingsFileEmpty()
+void TestDlgVer::failedLoading()
 {
+    QFETCH(QByteArray, settings);
+    QFETCH(QByteArray, models);
+    QFETCH(QString, title);
+    QFETCH(QString, text);
+    QFETCH(bool, settingsLoaded);
     ScopedDataFolder folder;
-    QVERIFY(folder.write(SettingsFileName, QByteArray()));
-    QVERIFY(folder.write(ModelDataFileName, GoodModels));
+    QVERIFY(folder.write(SettingsFileName, settings));
+    if (models != "(none)")
+        QVERIFY(folder.write(ModelDataFileName, models));
     MessageLog messages;
 
     const SplashRun run = RunSplash();
     QVERIFY(run.finished);
     QCOMPARE(run.notices, 0);
     QVERIFY(ErrorFlag);
-    QCOMPARE(messages.entries.size(), 1);
-    QCOMPARE(messages.entries.at(0).first, QStringLiteral("ERROR!"));
-    QVERIFY(messages.entries.at(0).second.contains(SettingsFileName));
-    QCOMPARE(ModelList.ModelCount, 0);
-}
-
-void TestDlgVer::modelDataMissing()
-{
-    ScopedDataFolder folder;
-    QVERIFY(folder.write(SettingsFileName, GoodSettings));
-    MessageLog messages;
-
-    const SplashRun run = RunSplash();
-    QVERIFY(run.finished);
-    QVERIFY(ErrorFlag);
-    QCOMPARE(messages.entries.size(), 1);
-    QCOMPARE(messages.entries.at(0).first, QStringLiteral("ERROR!"));
-    QVERIFY(messages.entries.at(0).second.contains(ModelDataFileName));
-    QCOMPARE(AppSettings.COMPort, 3); // the settings were loaded
-    QCOMPARE(AppSettings.ModelName, QStringLiteral("zx-p750"));
+    QCOMPARE(messages.entries.size(), title.isEmpty() ? 0 : 1);
+    if (!title.isEmpty()) {
+        QCOMPARE(messages.entries.at(0).first, title);
+        QVERIFY2(messages.entries.at(0).second.contains(text),
+                 qPrintable(messages.entries.at(0).second));
+    }
+    // What was loaded before the failure stays; the model list stays empty.
+    QCOMPARE(AppSettings.COMPort, settingsLoaded ? 3 : 1);
+    QCOMPARE(AppSettings.ModelName, settingsLoaded ? QStringLiteral("zx-p750") : QString());
     QCOMPARE(ModelList.ModelCount, 0);
     QVERIFY(!run.progress.contains(QStringLiteral(" Completed ... ")));
-}
-
-void TestDlgVer::modelDataHeaderWrong()
-{
-    ScopedDataFolder folder;
-    QVERIFY(folder.write(SettingsFileName, GoodSettings));
-    QVERIFY(folder.write(ModelDataFileName, "Models\r\n35ZX-P700\r\n"));
-    MessageLog messages;
-
-    const SplashRun run = RunSplash();
-    QVERIFY(run.finished);
-    QVERIFY(ErrorFlag);
-    QCOMPARE(messages.entries.size(), 1);
-    QCOMPARE(messages.entries.at(0).first, QStringLiteral("Model Data ERROR!"));
-    QCOMPARE(messages.entries.at(0).second, QStringLiteral("Failed to load the Model data."));
-    QCOMPARE(AppSettings.COMPort, 3);
-    QCOMPARE(ModelList.ModelCount, 0);
+    QCOMPARE(run.progress.contains(QStringLiteral(" Loading Model Data... ")), settingsLoaded);
 }
 
 void TestDlgVer::splashCannotBeDismissed()
