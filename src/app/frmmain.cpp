@@ -79,6 +79,10 @@ void FrmMain::initConnections()
     connect(TxtModelName, &QLineEdit::textChanged, this, &FrmMain::TxtModelName_Change);
     connect(LblModelID, &ClickableLabel::clicked, this, &FrmMain::LblModelID_Click);
     connect(&TmrPortCheck, &QTimer::timeout, this, &FrmMain::TmrPortCheck_Timer);
+    connect(CmdSetSNo, &QPushButton::clicked, this, &FrmMain::CmdSetSNo_Click);
+    connect(CmdGetSNo, &QPushButton::clicked, this, &FrmMain::CmdGetSNo_Click);
+    connect(CmdRegModel, &QPushButton::clicked, this, &FrmMain::CmdRegModel_Click);
+    connect(CmdGetModel, &QPushButton::clicked, this, &FrmMain::CmdGetModel_Click);
     connect(MnuHelpVersion, &QAction::triggered, this, &FrmMain::MnuHelpVersion_Click);
     connect(MnuHelpNotice, &QAction::triggered, this, &FrmMain::MnuHelpNotice_Click);
     // The identification operations and the dialogs connect here as they arrive.

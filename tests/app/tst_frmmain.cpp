@@ -42,7 +42,7 @@ class TestFrmMain : public QObject {
         ModelList.ModelIds.at(0) = modelId;
         ModelList.ModelIndex = 1;
         AppSettings.Interface = interfaceKind;
-        AppSettings.ModelName = QStringLiteral("TM-T20Q");
+        AppSettings.ModelName = QStringLiteral("ZX-Q20");
         form().show();
         QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
         QTRY_VERIFY(!SplashMode && form().isEnabled() && CurrentPointer() == Pointer::Default);
@@ -180,7 +180,7 @@ private Q_SLOTS:
         QVERIFY(form().MnuSet->isEnabled());
         QVERIFY(form().CmdSetSNo->isEnabled());
         QCOMPARE(form().DefaultButton(), form().CmdSetSNo);
-        QCOMPARE(form().TxtModelName->text(), QStringLiteral("TM-T20Q"));
+        QCOMPARE(form().TxtModelName->text(), QStringLiteral("ZX-Q20"));
         QCOMPARE(form().MnuSetModelName->isEnabled(), nameEditing);
         QCOMPARE(form().MnuSetModelName->isChecked(), nameEditing);
         QCOMPARE(form().CmdGetModel->isVisible(), nameEditing);
@@ -201,7 +201,7 @@ private Q_SLOTS:
         QCOMPARE(setSNo.count(), 2);
 
         form().TxtModelName->selectAll();
-        QTest::keyClicks(form().TxtModelName, QStringLiteral("TM-Q5"));
+        QTest::keyClicks(form().TxtModelName, QStringLiteral("ZX-Q5"));
         QCOMPARE(form().DefaultButton(), form().CmdRegModel);
         QTest::keyClick(form().TxtModelName, Qt::Key_Return);
         QCOMPARE(setName.count(), 1);

@@ -41,7 +41,7 @@ class TestModelName : public QObject {
         ModelList.ModelIds.at(1) = id;
         ModelList.ModelIndex = 2;
         AppSettings.Interface = interfaceKind;
-        AppSettings.ModelName = QStringLiteral("TM-T20Q");
+        AppSettings.ModelName = QStringLiteral("ZX-Q20");
         ApplySelectedModel();
     }
 
@@ -78,7 +78,7 @@ private Q_SLOTS:
         form().MnuSetModelName->trigger(); // editing on before: the refresh switches it off
         selectModel(std::uint8_t(id), std::uint8_t(interfaceKind));
         QCOMPARE(ModelId, std::uint8_t(id));
-        QCOMPARE(form().TxtModelName->text(), QStringLiteral("TM-T20Q"));
+        QCOMPARE(form().TxtModelName->text(), QStringLiteral("ZX-Q20"));
         QCOMPARE(form().MnuSetModelName->isEnabled(), allowed);
         QVERIFY(editingOff());
     }

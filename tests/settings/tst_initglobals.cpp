@@ -72,7 +72,7 @@ private Q_SLOTS:
         AppSettings.PortOpen = true;
         AppSettings.SerialNo = QStringLiteral("XXXXXXXXXX");
         AppSettings.StartNum = 77;
-        AppSettings.ModelName = QStringLiteral("TM-T20Q");
+        AppSettings.ModelName = QStringLiteral("ZX-Q20");
         AppSettings.LANIP = QStringLiteral("10.0.0.9");
         ErrorFlag = false;
         WaitPending = true;

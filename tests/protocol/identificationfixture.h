@@ -1,0 +1,144 @@
+#pragma once
+// The surroundings of an end-to-end identification test: a temporary data
+// folder holding a model data file and a settings file, the real main window
+// started in it as the program starts, a simulated printer, and the message
+// boxes captured instead of shown.
+
+#include "capturedmessages.h"
+
+#include "app/frmmain.h"
+#include "app/pointer.h"
+#include "app/singleinstance.h"
+#include "app/waitms.h"
+#include "link/link.h"
+#include "settings/appsettings.h"
+#include "settings/printercatalog.h"
+#include "simprinter.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <algorithm>
+#include <memory>
+
+namespace E2E {
+
+class NoPrinters final : public Common::PrinterCatalog {
+public:
+    QList<Common::InstalledPrinter> installedPrinters() override { return {}; }
+};
+
+inline void WriteFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(file.errorString()));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+struct Link {
+    std::uint8_t interfaceKind = Common::VirtualCom;
+    std::uint8_t comPort = 16;
+    bool twoWay = true;
+    QByteArray iniLines; // what the settings file says of the interface
+};
+
+class Fixture {
+public:
+    QTemporaryDir runtimeDir;
+    QTemporaryDir dataDir;
+    std::unique_ptr<CapturedMessages> messages;
+    std::shared_ptr<Sim::SimPrinter> printer;
+    std::unique_ptr<FrmMain> form;
+
+    Fixture()
+    {
+        qputenv("XDG_RUNTIME_DIR", runtimeDir.path().toLocal8Bit());
+        QDir::setCurrent(dataDir.path());
+        Common::SetPrinterCatalog(std::make_unique<NoPrinters>());
+    }
+
+    ~Fixture() { stop(); }
+
+    void newPrinter(std::uint8_t modelId)
+    {
+        printer = std::make_shared<Sim::SimPrinter>();
+        printer->setModelId(modelId);
+        printer->setResetTimeMs(0);
+    }
+
+    // Starts the main window as the program does: load, first activation,
+    // start-up loading from the data folder. The model selected is modelName.
+    void start(const Link& link, const QString& modelName)
+    {
+        WriteFile(dataDir.filePath(QStringLiteral("Models.Dat")),
+                  "Zentab model data\r\n35ZX-P700\r\n42ZX-B420\r\n51ZX-Q51\r\n");
+        WriteFile(dataDir.filePath(QStringLiteral("Zentab.ini")),
+                  "Zentab    06.Dec.26  09:00\r\nModelName = " + modelName.toLatin1() + "\r\n" +
+                      link.iniLines + "SerialNo = Printer001\r\n");
+        messages = std::make_unique<CapturedMessages>();
+        form = std::make_unique<FrmMain>();
+        form->Form_Load();
+        QVERIFY(!form->AnotherInstanceRunning());
+        // The state the start-up loading gives from the two files above;
+        // where the loading runs it arrives at the same.
+        Common::ErrorFlag = false;
+        Common::ModelList = Common::ModelListRecord{};
+        Common::ModelList.ModelCount = 3;
+        Common::ModelList.ModelNames = {QStringLiteral("ZX-P700"), QStringLiteral("ZX-B420"),
+                                        QStringLiteral("ZX-Q51")};
+        Common::ModelList.ModelIds = {0x35, 0x42, 0x51};
+        const auto& names = Common::ModelList.ModelNames;
+        Common::ModelList.ModelIndex = static_cast<std::uint8_t>(
+            std::find(names.begin(), names.end(), modelName) - names.begin() + 1);
+        Common::AppSettings.ModelName = modelName;
+        Common::AppSettings.SerialNo = QStringLiteral("Printer001");
+        Common::AppSettings.Interface = link.interfaceKind;
+        Common::AppSettings.COMPort = link.comPort;
+        Common::AppSettings.ActiveInterface = link.interfaceKind;
+        Common::AppSettings.TwoWayLink = link.twoWay;
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        QTRY_VERIFY_WITH_TIMEOUT(!Common::SplashMode && form->isEnabled() &&
+                                     Common::CurrentPointer() == Common::Pointer::Default,
+                                 20000);
+        QVERIFY2(messages->isEmpty(), "the start-up showed a message");
+        QCOMPARE(form->TxtSNo->text(), QStringLiteral("Printer001"));
+    }
+
+    void stop()
+    {
+        if (form) {
+            form->close();
+            form.reset();
+        }
+        Common::ReleaseLink();
+        Common::ReleaseSingleInstance();
+        messages.reset();
+    }
+
+    // Clicks a button of the main window and waits for its operation to end.
+    void click(QPushButton* button)
+    {
+        QVERIFY(button->isVisible() && button->isEnabled());
+        QTest::mouseClick(button, Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(form->isEnabled(), 20000);
+    }
+
+    QStringList titles() const
+    {
+        QStringList out;
+        for (const CapturedMessage& m : messages->all())
+            out << m.title + QLatin1String(" / ") + m.text;
+        return out;
+    }
+};
+
+inline const QString PrinterNotConfirmed =
+    QStringLiteral("Printer ERROR! / Faild to confirm the printer.");
+inline const QString RegistrationFailed =
+    QStringLiteral("Registration ERROR! / Failed to register the identification code.");
+
+} // namespace E2E

@@ -1,0 +1,189 @@
+// The serial control wired to the simulated printer: line rate, handshaking,
+// DSR and the faults the Serial interface must survive. The printer's clock
+// is stepped by hand.
+
+#include "simserialcontrol.h"
+
+#include <QTest>
+
+using Common::Handshaking;
+using Sim::SimPrinter;
+using Sim::SimSerialControl;
+
+namespace {
+
+const QByteArray kGsI1("\x1D\x49\x01", 3);
+
+} // namespace
+
+class TstSimSerialControl : public QObject {
+    Q_OBJECT
+
+    qint64 now_ = 0;
+    std::shared_ptr<SimPrinter> printer_;
+    std::unique_ptr<SimSerialControl> control_;
+
+    QByteArray takeInput()
+    {
+        QByteArray bytes;
+        while (const std::optional<std::uint8_t> b = control_->inputByte())
+            bytes += static_cast<char>(*b);
+        return bytes;
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        now_ = 0;
+        printer_ = std::make_shared<SimPrinter>();
+        printer_->setClock([this] { return now_; });
+        printer_->setModelId(0x51);
+        control_ = std::make_unique<SimSerialControl>(printer_);
+        control_->setCommPort(3);
+        QVERIFY(control_->setSettings(QStringLiteral("19200,n,8,1")));
+        QVERIFY(control_->open());
+    }
+
+    void settingsText_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("default") << "19200,n,8,1" << true;
+        QTest::newRow("fast even 7 2") << "115200,e,7,2" << true;
+        QTest::newRow("upper case") << "4800,N,8,1" << true;
+        QTest::newRow("1.5 stop bits") << "9600,o,5,1.5" << true;
+        QTest::newRow("no baud") << ",n,8,1" << false;
+        QTest::newRow("bad parity") << "9600,x,8,1" << false;
+        QTest::newRow("9 bits") << "9600,n,9,1" << false;
+        QTest::newRow("3 stop bits") << "9600,n,8,3" << false;
+        QTest::newRow("blanks") << "9600, n,8,1" << false;
+        QTest::newRow("empty") << "" << false;
+    }
+    void settingsText()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, accepted);
+        QCOMPARE(control_->setSettings(text), accepted);
+        QCOMPARE(control_->settings(), accepted ? text : QStringLiteral("19200,n,8,1"));
+        QCOMPARE(control_->errorString().contains(text), !accepted);
+    }
+
+    void drainsAtLineRateThenReplies()
+    {
+        QVERIFY(control_->output(kGsI1));
+        QCOMPARE(control_->outBufferCount(), 3);
+        now_ = 1; // 19200 baud, 10 bits: 1.92 characters per millisecond
+        QCOMPARE(control_->outBufferCount(), 2);
+        QCOMPARE(control_->inBufferCount(), 0);
+        now_ = 2;
+        QCOMPARE(control_->outBufferCount(), 0);
+        QCOMPARE(control_->inBufferCount(), 1);
+        QCOMPARE(takeInput(), QByteArray("\x51"));
+        QCOMPARE(control_->inBufferCount(), 0);
+    }
+
+    void slowLineTakesLonger()
+    {
+        QVERIFY(control_->setSettings(QStringLiteral("1200,e,7,2"))); // 11 bits: 109 per second
+        const QByteArray transmission(33, 'x');
+        QVERIFY(control_->output(transmission));
+        now_ = 200;
+        QCOMPARE(control_->outBufferCount(), 33 - 21);
+        now_ = 400;
+        QCOMPARE(control_->outBufferCount(), 0);
+    }
+
+    void dsrFollowsThePrinter()
+    {
+        QVERIFY(control_->dsrHolding());
+        printer_->faults().readyLineDropped = true;
+        QVERIFY(!control_->dsrHolding());
+        printer_->faults().readyLineDropped = false;
+        printer_->setResetTimeMs(1000);
+        control_->output(
+            QByteArray("\x1D\x28\x45\x03\x00\x01\x49\x4E\x1D\x28\x45\x04\x00\x02\x4F\x55\x54", 17));
+        now_ = 20;
+        QVERIFY(!control_->dsrHolding()); // resetting
+        now_ = 1020;
+        QVERIFY(control_->dsrHolding());
+        control_->close();
+        QVERIFY(!control_->dsrHolding());
+    }
+
+    void stalledOutputNeverDrains()
+    {
+        control_->setOutputStalled(true);
+        QVERIFY(control_->output(kGsI1));
+        now_ = 10000;
+        QCOMPARE(control_->outBufferCount(), 3);
+        QCOMPARE(printer_->bytesTaken(), qint64(0));
+        control_->discardOutput();
+        QCOMPARE(control_->outBufferCount(), 0);
+    }
+
+    void offlinePrinterWithAndWithoutHandshaking_data()
+    {
+        QTest::addColumn<bool>("xonXoff");
+        QTest::newRow("none: bytes lost") << false;
+        QTest::newRow("XON/XOFF: bytes held") << true;
+    }
+    void offlinePrinterWithAndWithoutHandshaking()
+    {
+        QFETCH(bool, xonXoff);
+        control_->setHandshaking(xonXoff ? Handshaking::XonXoff : Handshaking::None);
+        printer_->faults().stopsTaking = true;
+        QVERIFY(control_->output(kGsI1));
+        now_ = 100;
+        QCOMPARE(control_->outBufferCount(), xonXoff ? 3 : 0);
+        printer_->faults().stopsTaking = false;
+        now_ = 200;
+        QCOMPARE(control_->outBufferCount(), 0);
+        QCOMPARE(takeInput(), xonXoff ? QByteArray("\x51") : QByteArray());
+    }
+
+    void discardInputDropsStaleReply()
+    {
+        control_->output(QByteArray("\x1D\x28\x45\x03\x00\x01\x49\x4E", 8)); // notice 37 20 00
+        now_ = 10;
+        QCOMPARE(control_->inBufferCount(), 3);
+        control_->discardInput();
+        QCOMPARE(control_->inBufferCount(), 0);
+    }
+
+    void repliesWhileClosedAreLost()
+    {
+        control_->output(kGsI1);
+        control_->close();
+        now_ = 10;
+        QVERIFY(control_->open());
+        now_ = 20;
+        QCOMPARE(control_->inBufferCount(), 0);
+    }
+
+    void openFailures()
+    {
+        QVERIFY(!control_->open());
+        QCOMPARE(control_->errorString(), QStringLiteral("Port already open"));
+        control_->close();
+        control_->setOpenFailure(QStringLiteral("Port in use by another program"));
+        QVERIFY(!control_->open());
+        QVERIFY(!control_->portOpen());
+        QCOMPARE(control_->errorString(), QStringLiteral("Port in use by another program"));
+        QVERIFY(!control_->output(kGsI1));
+        QCOMPARE(control_->inBufferCount(), 0);
+        QCOMPARE(control_->commPort(), 3);
+    }
+
+    void vanishedPrinter()
+    {
+        printer_->faults().vanishAfterBytes = 2;
+        control_->output(kGsI1);
+        now_ = 100;
+        QCOMPARE(control_->outBufferCount(), 0); // the line still sends
+        QCOMPARE(control_->inBufferCount(), 0);
+        QVERIFY(!control_->dsrHolding());
+    }
+};
+
+QTEST_GUILESS_MAIN(TstSimSerialControl)
+#include "tst_simserialcontrol.moc"
