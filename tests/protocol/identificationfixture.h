@@ -41,7 +41,7 @@ inline void WriteFile(const QString& path, const QByteArray& bytes)
 
 struct Link {
     std::uint8_t interfaceKind = Common::VirtualCom;
-    std::uint8_t comPort = 16;
+    std::uint8_t comPort = 1;
     bool twoWay = true;
     QByteArray iniLines; // what the settings file says of the interface
 };

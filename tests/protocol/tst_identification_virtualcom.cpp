@@ -23,6 +23,7 @@ class TestIdentificationVirtualCom : public QObject {
         QVERIFY2(pty_->open(), qPrintable(pty_->errorString()));
         QVERIFY(pty_->linkInto(fx_->dataDir.path(), QStringLiteral("COM16")));
         E2E::Link link;
+        link.comPort = 16;
         link.iniLines = "Interface = VirtualCOM\r\nCOMPort =  16\r\n";
         fx_->start(link, selectedModel);
     }
