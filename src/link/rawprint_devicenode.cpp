@@ -15,6 +15,7 @@
 #include <fcntl.h>
 #include <limits>
 #include <pthread.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace Common {
@@ -73,6 +74,17 @@ private:
     QString error_;
 };
 
+// Whether the open device is still the one at the path: a printer unplugged
+// and plugged in again gets a new node under the same name, and the old
+// descriptor then leads nowhere.
+bool StillTheNode(int fd, const QString& path)
+{
+    struct stat open {};
+    struct stat named {};
+    return ::fstat(fd, &open) == 0 && ::stat(QFile::encodeName(path).constData(), &named) == 0 &&
+           open.st_dev == named.st_dev && open.st_ino == named.st_ino;
+}
+
 std::int16_t DeviceNodeRawPrint::setOutputPort(const QByteArray& portName)
 {
     const QString path = ResolvePortDevice(QString::fromLatin1(portName));
@@ -80,7 +92,7 @@ std::int16_t DeviceNodeRawPrint::setOutputPort(const QByteArray& portName)
         error_ = QStringLiteral("%1 is not a printer port.").arg(QString::fromLatin1(portName));
         return -1;
     }
-    if (path == path_ && fd_.valid())
+    if (path == path_ && fd_.valid() && StillTheNode(fd_.get(), path))
         return 0; // still selected: jobs under way carry on
     releasePort();
     path_ = path;

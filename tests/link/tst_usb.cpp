@@ -44,6 +44,7 @@ private Q_SLOTS:
     void printerGoesAwayDuringAJob();
     void missingDevice();
     void pseudoTerminalStandIn();
+    void printerPluggedInAgain();
 };
 
 QString TestUsbLink::fifoFor(const QString& port)
@@ -210,6 +211,31 @@ void TestUsbLink::pseudoTerminalStandIn()
     SendData(QStringLiteral("1D49010A"));
     QVERIFY(!ErrorFlag);
     QCOMPARE(printer.receive(5000), QByteArray("\x1D\x49\x01\x0A", 4));
+}
+
+// Unplugged and plugged in again: a new node under the same name. The next
+// operation's OpenPort must reach the new node, not the old descriptor.
+void TestUsbLink::printerPluggedInAgain()
+{
+    const QString path = fifoFor(QStringLiteral("USB007"));
+    openReader(path);
+    OpenPort();
+    SendData(QStringLiteral("1D4901"));
+    QCOMPARE(drain(), QByteArray("\x1D\x49\x01", 3));
+
+    closeReader();
+    QVERIFY(QFile::remove(path));
+    QCOMPARE(fifoFor(QStringLiteral("USB007")), path);
+    openReader(path);
+
+    CapturedMessages messages;
+    ErrorFlag = false;
+    OpenPort();
+    SendData(QStringLiteral("1D4944"));
+    QVERIFY(!ErrorFlag);
+    QCOMPARE(dpEnumJobs(), std::int16_t{0});
+    QCOMPARE(drain(), QByteArray("\x1D\x49\x44", 3));
+    QVERIFY(messages.isEmpty());
 }
 
 QTEST_MAIN(TestUsbLink)
