@@ -299,6 +299,7 @@ void TestSoak::fiveHundredWritesUnderRandomFaults()
     window_ = 200 * kWaitScalePercent / 100;
     plugIn();
     E2E::Link link;
+    link.comPort = 16;
     link.iniLines = "Interface = VirtualCOM\r\nCOMPort =  16\r\n";
     fx_->start(link, QStringLiteral("ZX-P700"));
 
