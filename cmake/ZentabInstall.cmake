@@ -28,9 +28,12 @@ install(FILES ${ZENTAB_PACKAGING_DIR}/icons/${ZENTAB_APP_ID}.svg
 install(FILES ${ZENTAB_PACKAGING_DIR}/icons/48x48/${ZENTAB_APP_ID}.png
     DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/48x48/apps)
 
-if(EXISTS ${PROJECT_SOURCE_DIR}/examples/Models.Dat)
-    install(FILES ${PROJECT_SOURCE_DIR}/examples/Models.Dat
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/zentab)
+# The sample model list the launcher copies, when the source tree has one. A
+# CONFIGURE_DEPENDS glob rather than if(EXISTS): a build folder configured
+# before the sample arrived picks it up on its next build.
+file(GLOB ZENTAB_SAMPLE_MODELS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/examples/Models.Dat)
+if(ZENTAB_SAMPLE_MODELS)
+    install(FILES ${ZENTAB_SAMPLE_MODELS} DESTINATION ${CMAKE_INSTALL_DATADIR}/zentab)
 endif()
 
 install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
