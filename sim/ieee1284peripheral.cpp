@@ -122,8 +122,9 @@ PeripheralLines Ieee1284Peripheral::hostReadsStatus()
     } else if (phase_ == Phase::ReverseIdle && !highHalf_) {
         // Between bytes nFault (nDataAvail) and PError tell whether data is
         // there; data that comes late is announced here.
-        out_.nFault = out_.pError = !dataAvailable();
-        if (!host_.nAutoFd && dataAvailable() && countdown_ == 0) {
+        const bool data = dataAvailable();
+        out_.nFault = out_.pError = !data;
+        if (!host_.nAutoFd && data && countdown_ == 0) {
             phase_ = Phase::NibbleAsked;
             arm(reactionReads_);
         }

@@ -265,6 +265,8 @@ void SimPrinter::transmit(QByteArray reply)
 QByteArray SimPrinter::takeReply()
 {
     QByteArray due;
+    if (replies_.empty())
+        return due;
     const qint64 now = nowMs();
     while (!replies_.empty() && replies_.front().dueMs <= now) {
         due += replies_.front().bytes;

@@ -11,6 +11,7 @@
 #include "link/link.h"
 #include "link/portio.h"
 #include "settings/appsettings.h"
+#include "settings/interfaceinfo.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -81,7 +82,10 @@ void FrmMain::initConnections()
     connect(CmdGetSNo, &QPushButton::clicked, this, &FrmMain::CmdGetSNo_Click);
     connect(CmdRegModel, &QPushButton::clicked, this, &FrmMain::CmdRegModel_Click);
     connect(CmdGetModel, &QPushButton::clicked, this, &FrmMain::CmdGetModel_Click);
-    // The identification operations and the dialogs connect here as they arrive.
+    connect(MnuSetIF, &QAction::triggered, this, &FrmMain::MnuSetIF_Click);
+    connect(MnuSetModel, &QAction::triggered, this, &FrmMain::MnuSetModel_Click);
+    connect(MnuSetSNo, &QAction::triggered, this, &FrmMain::MnuSetSNo_Click);
+    // The Help dialogs connect here as they arrive.
 }
 
 void FrmMain::SetDefaultButton(QPushButton* button)
@@ -178,7 +182,7 @@ void FrmMain::enterProgramErrorState()
 void FrmMain::fillFromSettings()
 {
     TxtModelName->setText(AppSettings.ModelName);
-    // interface description line and port condition (BuildInterfaceInfo)
+    BuildInterfaceInfo();
     ApplySelectedModel();
     UpdateSerialNumber(SNoRefresh);
 }

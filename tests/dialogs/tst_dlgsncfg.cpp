@@ -1,0 +1,238 @@
+// The identification configuration dialog: the placeholder load and the fill
+// 300 ms later, the "Space Char code" list, the length rule of "Set", the two
+// checks of the code and what a successful "Set" stores.
+#include "dialogs/dlgsncfg.h"
+
+#include "app/msgbox.h"
+#include "app/pointer.h"
+#include "settings/appsettings.h"
+#include "settingsdump.h"
+#include "widgetdriver.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+using namespace Common;
+using namespace TestSupport;
+
+class TestDlgSNCfg : public QObject {
+    Q_OBJECT
+
+private:
+    QStringList boxes_;
+
+    // Opens the dialog and waits for its delayed fill.
+    static bool OpenFilled(DlgSNCfg& dlg)
+    {
+        if (!ShowAndActivate(&dlg))
+            return false;
+        return QTest::qWaitFor([&dlg] { return dlg.isEnabled(); }, 10000);
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        SetMsgBoxHandler([this](const QString& title, const QString& text) {
+            boxes_ << title + QLatin1Char('|') + text;
+        });
+    }
+
+    void init()
+    {
+        AppSettings = AppSettingsRecord{};
+        DialogCancelled = true;
+        boxes_.clear();
+    }
+
+    void loadsPlaceholdersThenTheSettings()
+    {
+        AppSettings.SerialNo = QStringLiteral("ABCDE12345");
+        AppSettings.SNoNumCol = 6;
+        AppSettings.SNoNumLen = 5;
+        AppSettings.SNoAlign = 1;
+        AppSettings.SNoSpcChar = 0x2A;
+        AppSettings.AutoInc = true;
+        QElapsedTimer clock;
+        clock.start();
+        DlgSNCfg dlg;
+        QCOMPARE(dlg.windowTitle(), QStringLiteral("Identification conditions"));
+        QVERIFY(!dlg.isEnabled());
+        QCOMPARE(CurrentPointer(), Pointer::Hourglass);
+        QCOMPARE(dlg.TxtSNo->text(), QStringLiteral("XXXXXXXXXX"));
+        QCOMPARE(dlg.TxtSNo->maxLength(), 10);
+        QCOMPARE(dlg.CboStartNum->currentIndex(), 0);
+        QCOMPARE(dlg.CboNumLen->currentIndex(), 0);
+        QCOMPARE(dlg.CboAlign->currentIndex(), 0);
+        QCOMPARE(dlg.CboSpcChar->currentIndex(), 0);
+        QVERIFY(!dlg.ChkAutoInc->isChecked());
+
+        QVERIFY(OpenFilled(dlg));
+        QVERIFY(clock.elapsed() >= 250); // a coarse timer may fire a little early
+        QCOMPARE(CurrentPointer(), Pointer::Default);
+        QCOMPARE(dlg.TxtSNo->text(), QStringLiteral("ABCDE12345"));
+        QCOMPARE(dlg.CboColumns->currentText(), QStringLiteral(" 10"));
+        QVERIFY(!dlg.CboColumns->isEnabled()); // stays grey after the dialog is enabled
+        QCOMPARE(dlg.CboStartNum->currentText(), QStringLiteral("  6"));
+        QCOMPARE(dlg.CboNumLen->currentText(), QStringLiteral("  5"));
+        QCOMPARE(dlg.CboAlign->currentText(), QStringLiteral(" Right side"));
+        QCOMPARE(dlg.CboSpcChar->currentText(), QStringLiteral("*(2Ah)"));
+        QVERIFY(dlg.ChkAutoInc->isChecked());
+        QVERIFY(dlg.CmdSet->isEnabled());
+    }
+
+    void closingBeforeTheFillRestoresThePointer()
+    {
+        {
+            DlgSNCfg dlg;
+            QCOMPARE(CurrentPointer(), Pointer::Hourglass);
+        }
+        QCOMPARE(CurrentPointer(), Pointer::Default);
+    }
+
+    void spaceCharListHoldsEveryPrintableCode()
+    {
+        DlgSNCfg dlg;
+        QCOMPARE(dlg.CboSpcChar->count(), 95);
+        QCOMPARE(dlg.CboSpcChar->itemText(0), QStringLiteral("sp (20h)"));
+        QCOMPARE(dlg.CboSpcChar->itemText(1), QStringLiteral("!(21h)"));
+        QCOMPARE(dlg.CboSpcChar->itemText(0x41 - 0x20), QStringLiteral("A(41h)"));
+        QCOMPARE(dlg.CboSpcChar->itemText(0x6A - 0x20), QStringLiteral("j(6Ah)"));
+        QCOMPARE(dlg.CboSpcChar->itemText(94), QStringLiteral("~(7Eh)"));
+        QCOMPARE(dlg.CboColumns->itemText(0), QStringLiteral("  1"));
+        QCOMPARE(dlg.CboNumLen->count(), 7);
+        QCOMPARE(dlg.CboNumLen->itemText(6), QStringLiteral("  6"));
+    }
+
+    void setIsOfferedOnlyForAFullLengthCode()
+    {
+        DlgSNCfg dlg;
+        QVERIFY(OpenFilled(dlg));
+        TypeText(dlg.TxtSNo, QStringLiteral("Label0001"));
+        QVERIFY(!dlg.CmdSet->isEnabled());
+        PressKey(&dlg, Qt::Key_Return); // the grey default button does nothing
+        QVERIFY(dlg.isVisible());
+        QTest::keyClicks(dlg.TxtSNo, QStringLiteral("2"));
+        QVERIFY(dlg.CmdSet->isEnabled());
+        QTest::keyClicks(dlg.TxtSNo, QStringLiteral("3")); // an eleventh does not fit
+        QCOMPARE(dlg.TxtSNo->text(), QStringLiteral("Label00012"));
+        PressKey(&dlg, Qt::Key_Return);
+        QCOMPARE(dlg.result(), int(QDialog::Accepted));
+        QCOMPARE(AppSettings.SerialNo, QStringLiteral("Label00012"));
+        QCOMPARE(AppSettings.StartNum, 12);
+    }
+
+    void setChecksTheLayoutAndTheNumber_data()
+    {
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<int>("startColumn");
+        QTest::addColumn<int>("numberLength");
+        QTest::addColumn<bool>("accepted");
+        QTest::addColumn<int>("startNum");
+        QTest::newRow("defaults") << "Printer000" << 8 << 3 << true << 0;
+        QTest::newRow("six digits") << "Code123456" << 5 << 6 << true << 123456;
+        QTest::newRow("number runs past the end") << "Printer012" << 9 << 3 << true << 12;
+        QTest::newRow("A: number ends early") << "Pr000inter" << 3 << 3 << false << 0;
+        QTest::newRow("A: no number before the end") << "ABCDEFGHIJ" << 9 << 0 << false << 0;
+        QTest::newRow("B: letter in the number") << "Printer0A7" << 8 << 3 << false << 0;
+        QTest::newRow("B: blank in the number") << "Printer 07" << 8 << 3 << false << 0;
+        QTest::newRow("no number on the last column") << "ABCDEFGHIJ" << 10 << 0 << true << 0;
+        QTest::newRow("no number from column 1")
+            << "ABCDEFGHI9" << 1 << 0 << false << 0; // 10 > 1 + 0
+    }
+    void setChecksTheLayoutAndTheNumber()
+    {
+        QFETCH(QString, code);
+        QFETCH(int, startColumn);
+        QFETCH(int, numberLength);
+        QFETCH(bool, accepted);
+        QFETCH(int, startNum);
+        AppSettings.StartNum = 77;
+        const QString before = DumpSettings(AppSettings);
+        DlgSNCfg dlg;
+        QVERIFY(OpenFilled(dlg));
+        TypeText(dlg.TxtSNo, code);
+        ChooseEntry(dlg.CboStartNum, startColumn - 1);
+        ChooseEntry(dlg.CboNumLen, numberLength);
+        Click(dlg.CmdSet);
+        if (!accepted) {
+            QCOMPARE(boxes_,
+                     QStringList{QStringLiteral("Code ERROR!|Some set items are not correct.")});
+            QVERIFY(dlg.isVisible());
+            QVERIFY(DialogCancelled);
+            QCOMPARE(DumpSettings(AppSettings), before);
+            QCOMPARE(dlg.TxtSNo->text(), code); // the entries stay for correcting
+            return;
+        }
+        QVERIFY(boxes_.isEmpty());
+        QCOMPARE(dlg.result(), int(QDialog::Accepted));
+        QVERIFY(!DialogCancelled);
+        QCOMPARE(AppSettings.SerialNo, code);
+        QCOMPARE(int(AppSettings.SNoNumCol), startColumn);
+        QCOMPARE(int(AppSettings.SNoNumLen), numberLength);
+        QCOMPARE(AppSettings.StartNum, startNum);
+    }
+
+    void setStoresEveryChoice()
+    {
+        DlgSNCfg dlg;
+        QVERIFY(OpenFilled(dlg));
+        ChooseEntry(dlg.CboAlign, 1);
+        Click(dlg.ChkAutoInc);
+        ChooseEntry(dlg.CboSpcChar, 0x5F - 0x20);
+        Click(dlg.CmdSet);
+        QCOMPARE(AppSettings.SNoAlign, std::uint8_t(1));
+        QVERIFY(!AppSettings.AutoInc);
+        QCOMPARE(AppSettings.SNoSpcChar, std::uint8_t(0x5F));
+        QCOMPARE(AppSettings.SNoLength, std::uint8_t(10));
+        QCOMPARE(AppSettings.StartNum, 0);
+    }
+
+    void tildeRoundTrips()
+    {
+        {
+            DlgSNCfg dlg;
+            QVERIFY(OpenFilled(dlg));
+            ChooseEntry(dlg.CboSpcChar, 94);
+            QCOMPARE(dlg.CboSpcChar->currentText(), QStringLiteral("~(7Eh)"));
+            Click(dlg.CmdSet);
+        }
+        QCOMPARE(AppSettings.SNoSpcChar, std::uint8_t(0x7E));
+        DlgSNCfg again;
+        QVERIFY(OpenFilled(again));
+        QCOMPARE(again.CboSpcChar->currentText(), QStringLiteral("~(7Eh)"));
+    }
+
+    void cancelAndEscapeStoreNothing_data()
+    {
+        QTest::addColumn<bool>("escape");
+        QTest::newRow("Cancel") << false;
+        QTest::newRow("Escape") << true;
+    }
+    void cancelAndEscapeStoreNothing()
+    {
+        QFETCH(bool, escape);
+        const QString before = DumpSettings(AppSettings);
+        DlgSNCfg dlg;
+        QVERIFY(OpenFilled(dlg));
+        TypeText(dlg.TxtSNo, QStringLiteral("Other12345"));
+        ChooseEntry(dlg.CboStartNum, 5);
+        ChooseEntry(dlg.CboNumLen, 5);
+        ChooseEntry(dlg.CboSpcChar, 94);
+        ChooseEntry(dlg.CboAlign, 1);
+        Click(dlg.ChkAutoInc);
+        if (escape)
+            PressKey(&dlg, Qt::Key_Escape);
+        else
+            Click(dlg.CmdCancel);
+        QVERIFY(!dlg.isVisible());
+        QVERIFY(DialogCancelled);
+        QCOMPARE(DumpSettings(AppSettings), before);
+    }
+};
+
+QTEST_MAIN(TestDlgSNCfg)
+#include "tst_dlgsncfg.moc"

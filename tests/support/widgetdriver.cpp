@@ -1,0 +1,68 @@
+#include "widgetdriver.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QTest>
+
+namespace TestSupport {
+
+bool ShowAndActivate(QWidget* window)
+{
+    window->show();
+    window->activateWindow();
+    return QTest::qWaitForWindowActive(window, 10000);
+}
+
+void ChooseEntry(QComboBox* list, int index)
+{
+    list->setFocus(Qt::OtherFocusReason);
+    QTest::keyClick(list, Qt::Key_Home);
+    for (int i = 0; i < index; ++i)
+        QTest::keyClick(list, Qt::Key_Down);
+}
+
+void ChooseRow(QListWidget* list, int row)
+{
+    list->setFocus(Qt::OtherFocusReason);
+    QTest::keyClick(list, Qt::Key_Home);
+    for (int i = 0; i < row; ++i)
+        QTest::keyClick(list, Qt::Key_Down);
+}
+
+void TypeText(QLineEdit* box, const QString& text)
+{
+    box->setFocus(Qt::OtherFocusReason);
+    QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(box, Qt::Key_Backspace);
+    QTest::keyClicks(box, text);
+}
+
+void Click(QAbstractButton* button)
+{
+    // A check box takes clicks on its box and caption only, which on a wide
+    // box need not include the middle of the widget.
+    QPoint where = button->rect().center();
+    if (auto* box = qobject_cast<QCheckBox*>(button)) {
+        QStyleOptionButton option;
+        option.initFrom(box);
+        option.text = box->text();
+        where = box->style()->subElementRect(QStyle::SE_CheckBoxClickRect, &option, box).center();
+    }
+    QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, where);
+}
+
+void PressKey(QWidget* window, int key)
+{
+    QWidget* target = QApplication::focusWidget();
+    if (!target || target->window() != window)
+        target = window;
+    QTest::keyClick(target, static_cast<Qt::Key>(key));
+}
+
+} // namespace TestSupport
