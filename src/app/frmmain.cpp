@@ -8,10 +8,12 @@
 #include "app/serialnumber.h"
 #include "app/singleinstance.h"
 #include "app/wincolour.h"
+#include "dialogs/dlgver.h"
 #include "link/link.h"
 #include "link/portio.h"
 #include "settings/appsettings.h"
 #include "settings/interfaceinfo.h"
+#include "settings/settingsfile.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -85,7 +87,8 @@ void FrmMain::initConnections()
     connect(MnuSetIF, &QAction::triggered, this, &FrmMain::MnuSetIF_Click);
     connect(MnuSetModel, &QAction::triggered, this, &FrmMain::MnuSetModel_Click);
     connect(MnuSetSNo, &QAction::triggered, this, &FrmMain::MnuSetSNo_Click);
-    // The Help dialogs connect here as they arrive.
+    connect(MnuHelpVersion, &QAction::triggered, this, &FrmMain::MnuHelpVersion_Click);
+    connect(MnuHelpNotice, &QAction::triggered, this, &FrmMain::MnuHelpNotice_Click);
 }
 
 void FrmMain::SetDefaultButton(QPushButton* button)
@@ -151,8 +154,8 @@ void FrmMain::Form_Activate()
     if (!SplashMode)
         return; // the start-up runs on the first activation only
     setEnabled(false);
-    // start-up loading behind the version dialog (DlgVer, which clears SplashMode)
-    SplashMode = false; // once, whatever the start-up did
+    ShowStartupSplash(this); // runs the start-up loading and clears SplashMode
+    SplashMode = false;      // once, whatever the start-up did
     DoEvents();
     if (ErrorFlag)
         enterProgramErrorState();
@@ -197,8 +200,10 @@ void FrmMain::Form_Unload()
     ShutdownWinIo();
     if (AppSettings.PortOpen)
         ClosePort();
-    // settings file (SaveSettings), only if the start-up ran and the window
-    // is not in the program error state: !SplashMode && MnuSet->isEnabled()
+    // Only when the start-up ran and the window is not in the program error
+    // state: otherwise the settings in memory are not the operator's.
+    if (!SplashMode && MnuSet->isEnabled())
+        SaveSettings();
 }
 
 void FrmMain::TmrPortCheck_Timer()

@@ -7,6 +7,7 @@
 #include "app/msgbox.h"
 #include "app/singleinstance.h"
 #include "app/waitms.h"
+#include "dialogs/dlgver.h"
 #include "link/link.h"
 #include "link/portio.h"
 #include "settings/printercatalog.h"
@@ -102,6 +103,7 @@ public:
     ~Environment()
     {
         Common::SetMsgBoxHandler(nullptr);
+        Common::SetStartupSplashForTests(nullptr);
         Common::SetWaitScaleForTests(100);
         Common::ReleaseSingleInstance();
     }
@@ -119,6 +121,8 @@ public:
         serial = serialFake.get();
         Common::SetSerialControl(std::move(serialFake));
         Common::SetPrinterCatalog(std::make_unique<FakeCatalog>());
+        // The tests set the loaded state themselves instead of loading files.
+        Common::SetStartupSplashForTests([] { Common::SplashMode = false; });
     }
 };
 

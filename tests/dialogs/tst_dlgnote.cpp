@@ -1,0 +1,101 @@
+// The notice dialog: its two showings and the keys that close it.
+
+#include "dialogs/dlgnote.h"
+#include "settings/appsettings.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QtTest>
+
+using Common::DialogCancelled;
+
+namespace {
+
+// Runs the dialog modally and presses the key once it is up. Should the key
+// not close it, the dialog is ended with code 99 so the test fails instead
+// of hanging.
+int ExecWithKey(DlgNote& dialog, Qt::Key key)
+{
+    QTimer::singleShot(50, &dialog, [&dialog, key] { QTest::keyClick(&dialog, key); });
+    QTimer::singleShot(10000, &dialog, [&dialog] { dialog.done(99); });
+    return dialog.exec();
+}
+
+const QString MenuPage = QStringLiteral(
+    "When selecting except the Serial and Parallel I/F, please execute the communication when "
+    "the printer is online condition.\r\n"
+    "If the printer is offline, the software is not able to find the printer conditions.\r\n"
+    "\r\n"
+    "The software condition is saved when it is exited. But if the Windows driver is selected, "
+    "it is not saved. And the interface is set to Serial I/F.\r\n"
+    "\r\n"
+    "The registered identification code is cleared when the new F/W was led. Therefore the "
+    "identification code has to register to printer again.");
+
+} // namespace
+
+class TestDlgNote : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void fromTheHelpMenu();
+    void atTheFirstStart();
+    void keysClose_data();
+    void keysClose();
+    void closeButton();
+};
+
+void TestDlgNote::fromTheHelpMenu()
+{
+    DialogCancelled = true;
+    DlgNote note;
+    QCOMPARE(note.windowTitle(), QStringLiteral("Notice"));
+    QCOMPARE(DlgNote::NoticeText(false), MenuPage);
+    // The label shows the page with plain line feeds.
+    QCOMPARE(note.LblNote->text(), QString(MenuPage).replace(QStringLiteral("\r\n"), "\n"));
+    QVERIFY(note.LblNote->wordWrap());
+    QCOMPARE(note.CmfClose->text(), QStringLiteral("Close"));
+}
+
+void TestDlgNote::atTheFirstStart()
+{
+    DialogCancelled = false;
+    DlgNote note;
+    QCOMPARE(note.windowTitle(), QStringLiteral("Welcome!"));
+    QCOMPARE(DlgNote::NoticeText(true),
+             QStringLiteral("At first, please read the following note.\r\n\r\n") + MenuPage);
+    QVERIFY(note.LblNote->text().startsWith(
+        QStringLiteral("At first, please read the following note.\n\nWhen selecting")));
+}
+
+void TestDlgNote::keysClose_data()
+{
+    QTest::addColumn<bool>("firstStart");
+    QTest::addColumn<int>("key");
+    QTest::newRow("Enter, first start") << true << int(Qt::Key_Return);
+    QTest::newRow("keypad Enter, menu") << false << int(Qt::Key_Enter);
+    QTest::newRow("Escape, first start") << true << int(Qt::Key_Escape);
+    QTest::newRow("Escape, menu") << false << int(Qt::Key_Escape);
+}
+
+void TestDlgNote::keysClose()
+{
+    QFETCH(bool, firstStart);
+    QFETCH(int, key);
+    DialogCancelled = !firstStart;
+    DlgNote note;
+    QVERIFY(ExecWithKey(note, Qt::Key(key)) != 99);
+    QVERIFY(!note.isVisible());
+    // The dialog leaves the flag as it found it.
+    QCOMPARE(DialogCancelled, !firstStart);
+}
+
+void TestDlgNote::closeButton()
+{
+    DlgNote note;
+    QTimer::singleShot(50, note.CmfClose, &QPushButton::click);
+    QTimer::singleShot(10000, &note, [&note] { note.done(99); });
+    QVERIFY(note.exec() != 99);
+}
+
+QTEST_MAIN(TestDlgNote)
+#include "tst_dlgnote.moc"

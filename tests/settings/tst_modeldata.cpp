@@ -1,0 +1,236 @@
+// The model data file: which lines are models, the identifier digits, the
+// sixteen-model limit, the default model and the selection by name.
+
+#include "settings/modeldata.h"
+#include "startupfiles.h"
+
+#include <QtTest>
+
+using namespace Common;
+using TestSupport::MessageLog;
+using TestSupport::ScopedDataFolder;
+
+namespace {
+
+struct Parsed {
+    LoadStatus status;
+    ModelListRecord list;
+    QString modelName;
+};
+
+Parsed Parse(const QByteArray& bytes, const QString& modelName = QString())
+{
+    Parsed p{LoadStatus::Done, {}, modelName};
+    p.status = ParseModelData(bytes, p.list, p.modelName).status;
+    return p;
+}
+
+QByteArray File(const QByteArray& lines)
+{
+    return "Zentab models\r\n" + lines;
+}
+
+QString ExamplePath()
+{
+    return QStringLiteral(ZENTAB_TEST_FIXTURES "/../../examples/Models.Dat");
+}
+
+} // namespace
+
+class TestModelData : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void modelLine_data();
+    void modelLine();
+    void headerOnlyGivesTheDefaultModel();
+    void wrongHeaderLeavesTheListEmpty_data();
+    void wrongHeaderLeavesTheListEmpty();
+    void emptyFileIsAReadFailure();
+    void sixteenModelsAtMost();
+    void fileOrderIsKept();
+    void selection_data();
+    void selection();
+    void loadShowsAWrongHeader();
+    void loadReportsAMissingFile();
+    void exampleFile();
+};
+
+void TestModelData::modelLine_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<bool>("taken");
+    QTest::addColumn<int>("id");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("identifier then name") << QByteArray("35ZX-P700") << true << 0x35 << "ZX-P700";
+    QTest::newRow("space after identifier") << QByteArray("35 ZX-P700") << false << 0 << "";
+    QTest::newRow("spaces around the line")
+        << QByteArray("   35ZX-P700   ") << true << 0x35 << "ZX-P700";
+    QTest::newRow("space inside the name") << QByteArray("35ZX P700") << true << 0x35 << "ZX P700";
+    QTest::newRow("19 characters")
+        << QByteArray("51ABCDEFGHIJKLMNOPQ") << true << 0x51 << "ABCDEFGHIJKLMNOPQ";
+    QTest::newRow("20 characters") << QByteArray("51ABCDEFGHIJKLMNOPQR") << false << 0 << "";
+    QTest::newRow("4 characters") << QByteArray("35AB") << true << 0x35 << "AB";
+    QTest::newRow("3 characters") << QByteArray("35A") << false << 0 << "";
+    QTest::newRow("empty line") << QByteArray("") << false << 0 << "";
+    QTest::newRow("lower-case hex") << QByteArray("abName") << true << 0xAB << "Name";
+    QTest::newRow("FF") << QByteArray("FFName") << true << 0xFF << "Name";
+    QTest::newRow("second digit not hex") << QByteArray("3GName") << true << 0x3 << "Name";
+    QTest::newRow("first digit not hex") << QByteArray("G3Name") << true << 0 << "Name";
+    QTest::newRow("no hex digit") << QByteArray("--Name") << true << 0 << "Name";
+    QTest::newRow("Latin-1 name") << QByteArray("41Z\xe9"
+                                                "bra")
+                                  << true << 0x41 << QString::fromUtf8("Zébra");
+    QTest::newRow("tab is not a space") << QByteArray("35\tZX") << true << 0x35 << "\tZX";
+}
+
+void TestModelData::modelLine()
+{
+    QFETCH(QByteArray, line);
+    QFETCH(bool, taken);
+    QFETCH(int, id);
+    QFETCH(QString, name);
+    // A valid model follows, so a skipped line shows as a list of one.
+    const Parsed p = Parse(File(line + "\r\n36ZX-P750\r\n"));
+    QCOMPARE(p.status, LoadStatus::Done);
+    QCOMPARE(p.list.ModelCount, taken ? 2 : 1);
+    if (taken) {
+        QCOMPARE(p.list.ModelIds[0], id);
+        QCOMPARE(p.list.ModelNames[0], name);
+    } else {
+        QCOMPARE(p.list.ModelNames[0], QStringLiteral("ZX-P750"));
+    }
+}
+
+void TestModelData::headerOnlyGivesTheDefaultModel()
+{
+    for (const QByteArray& bytes :
+         {QByteArray("Zentab"), File(""), File("\r\n  \r\n35 X\r\n12\r\n")}) {
+        const Parsed p = Parse(bytes, QStringLiteral("Other"));
+        QCOMPARE(p.status, LoadStatus::Done);
+        QCOMPARE(p.list.ModelCount, 1);
+        QCOMPARE(p.list.ModelNames[0], QStringLiteral("ZX-P700"));
+        QCOMPARE(p.list.ModelIds[0], 0x35);
+        QCOMPARE(p.list.ModelIndex, 1);
+        QCOMPARE(p.modelName, QStringLiteral("ZX-P700"));
+    }
+}
+
+void TestModelData::wrongHeaderLeavesTheListEmpty_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("lower case") << QByteArray("zentab\r\n35ZX-P700\r\n");
+    QTest::newRow("truncated") << QByteArray("Zenta\r\n35ZX-P700\r\n");
+    QTest::newRow("model line first") << QByteArray("35ZX-P700\r\n36ZX-P750\r\n");
+    QTest::newRow("blank first line") << QByteArray("\r\nZentab\r\n35ZX-P700\r\n");
+}
+
+void TestModelData::wrongHeaderLeavesTheListEmpty()
+{
+    QFETCH(QByteArray, bytes);
+    ModelListRecord list;
+    list.ModelCount = 3; // whatever was there is gone
+    QString name = QStringLiteral("From settings");
+    QCOMPARE(ParseModelData(bytes, list, name).status, LoadStatus::WrongHeader);
+    QCOMPARE(list.ModelCount, 0);
+    QCOMPARE(name, QStringLiteral("From settings"));
+}
+
+void TestModelData::emptyFileIsAReadFailure()
+{
+    const Parsed p = Parse(QByteArray(), QStringLiteral("From settings"));
+    QCOMPARE(p.status, LoadStatus::Failed);
+    QCOMPARE(p.list.ModelCount, 0);
+    QCOMPARE(p.modelName, QStringLiteral("From settings"));
+}
+
+void TestModelData::sixteenModelsAtMost()
+{
+    QByteArray lines;
+    for (int i = 0; i < 20; ++i)
+        lines +=
+            QByteArray::number(0x30 + i, 16).toUpper() + "Model" + QByteArray::number(i) + "\r\n";
+    const Parsed p = Parse(File(lines), QStringLiteral("Model16"));
+    QCOMPARE(p.list.ModelCount, 16);
+    QCOMPARE(p.list.ModelNames[15], QStringLiteral("Model15"));
+    QCOMPARE(p.list.ModelIds[15], 0x3F);
+    QVERIFY(p.list.ModelNames[16].isEmpty()); // the spare slot stays unused
+    // The seventeenth model is not read, so its name selects the first.
+    QCOMPARE(p.list.ModelIndex, 1);
+    QCOMPARE(p.modelName, QStringLiteral("Model0"));
+}
+
+void TestModelData::fileOrderIsKept()
+{
+    const Parsed p = Parse(File("51ZX-Q500\r\n\r\n35ZX-P700\r\nnot a model line at all\r\n"
+                                "3AZX-R300"));
+    QCOMPARE(p.list.ModelCount, 3);
+    QCOMPARE(p.list.ModelIds[0], 0x51);
+    QCOMPARE(p.list.ModelIds[1], 0x35);
+    QCOMPARE(p.list.ModelNames[2], QStringLiteral("ZX-R300"));
+}
+
+void TestModelData::selection_data()
+{
+    QTest::addColumn<QString>("settingsName");
+    QTest::addColumn<int>("index");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("exact") << "ZX-P750" << 2 << "ZX-P750";
+    QTest::newRow("other case takes the file's") << "zx-p750" << 2 << "ZX-P750";
+    QTest::newRow("not listed selects the first") << "ZX-9999" << 1 << "ZX-P700";
+    QTest::newRow("empty selects the first") << "" << 1 << "ZX-P700";
+    QTest::newRow("first of two equal names") << "zx-q500" << 3 << "ZX-Q500";
+    QTest::newRow("no partial match") << "ZX-P75" << 1 << "ZX-P700";
+}
+
+void TestModelData::selection()
+{
+    QFETCH(QString, settingsName);
+    QFETCH(int, index);
+    QFETCH(QString, name);
+    const Parsed p =
+        Parse(File("35ZX-P700\r\n36ZX-P750\r\n51ZX-Q500\r\n52zx-q500\r\n"), settingsName);
+    QCOMPARE(p.list.ModelIndex, index);
+    QCOMPARE(p.modelName, name);
+}
+
+void TestModelData::loadShowsAWrongHeader()
+{
+    ScopedDataFolder folder;
+    QVERIFY(folder.write(QStringLiteral("Models.Dat"), "Models\r\n35ZX-P700\r\n"));
+    AppSettings.ModelName = QStringLiteral("ZX-P700");
+    MessageLog messages;
+    QCOMPARE(LoadModelData().status, LoadStatus::WrongHeader);
+    QCOMPARE(messages.entries.size(), 1);
+    QCOMPARE(messages.entries.at(0).first, QStringLiteral("Model Data ERROR!"));
+    QCOMPARE(messages.entries.at(0).second, QStringLiteral("Failed to load the Model data."));
+    QCOMPARE(ModelList.ModelCount, 0);
+}
+
+void TestModelData::loadReportsAMissingFile()
+{
+    ScopedDataFolder folder;
+    ModelList.ModelCount = 2;
+    MessageLog messages;
+    const LoadResult result = LoadModelData();
+    QCOMPARE(result.status, LoadStatus::Failed);
+    QVERIFY2(result.description.contains(QStringLiteral("Models.Dat")),
+             qPrintable(result.description));
+    QVERIFY(messages.entries.isEmpty()); // the start-up loading shows it
+    QCOMPARE(ModelList.ModelCount, 0);
+}
+
+void TestModelData::exampleFile()
+{
+    ScopedDataFolder folder;
+    QVERIFY(QFile::copy(ExamplePath(), folder.path(QStringLiteral("Models.Dat"))));
+    AppSettings.ModelName = QStringLiteral("zx-q500");
+    QCOMPARE(LoadModelData().status, LoadStatus::Done);
+    QVERIFY(ModelList.ModelCount >= 2);
+    QCOMPARE(ModelList.ModelNames[0], QStringLiteral("ZX-P700"));
+    QCOMPARE(ModelList.ModelIds[0], 0x35);
+    QCOMPARE(ModelList.ModelIds[ModelList.ModelIndex - 1], 0x51);
+    QCOMPARE(AppSettings.ModelName, QStringLiteral("ZX-Q500"));
+}
+
+QTEST_GUILESS_MAIN(TestModelData)
+#include "tst_modeldata.moc"
