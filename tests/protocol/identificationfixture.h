@@ -22,6 +22,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <algorithm>
+#include <functional>
 #include <memory>
 
 namespace E2E {
@@ -40,7 +41,7 @@ inline void WriteFile(const QString& path, const QByteArray& bytes)
 
 struct Link {
     std::uint8_t interfaceKind = Common::VirtualCom;
-    std::uint8_t comPort = 16;
+    std::uint8_t comPort = 1;
     bool twoWay = true;
     QByteArray iniLines; // what the settings file says of the interface
 };
@@ -127,6 +128,26 @@ public:
         QTRY_VERIFY_WITH_TIMEOUT(form->isEnabled(), 20000);
     }
 
+    // Runs action each time the printer has received the command `bytes`:
+    // a fault switched on at the right moment of an operation.
+    void afterCommand(const QByteArray& bytes, std::function<void()> action)
+    {
+        QObject::connect(printer.get(), &Sim::SimPrinter::commandReceived, printer.get(),
+                         [bytes, action = std::move(action)](const Sim::SimCommand& c) {
+                             if (c.bytes == bytes)
+                                 action();
+                         });
+    }
+
+    // The bytes the printer has received as complete commands, in order.
+    QByteArray wire() const
+    {
+        QByteArray all;
+        for (const Sim::SimCommand& c : printer->commandLog())
+            all += c.bytes;
+        return all;
+    }
+
     QStringList titles() const
     {
         QStringList out;
@@ -135,6 +156,17 @@ public:
         return out;
     }
 };
+
+inline const QByteArray ModelQuery = QByteArray::fromHex("1D4901");
+inline const QByteArray SerialNoQuery = QByteArray::fromHex("1D4944");
+
+// The one transmission of "Set S/No." for a 10-character code: IN, F0h with
+// the code, OUT.
+inline QByteArray SerialNoTransmission(const QByteArray& code)
+{
+    return QByteArray::fromHex("1D2845030001494E1D28450B00F0") + code +
+           QByteArray::fromHex("1D28450400024F5554");
+}
 
 inline const QString PrinterNotConfirmed =
     QStringLiteral("Printer ERROR! / Faild to confirm the printer.");

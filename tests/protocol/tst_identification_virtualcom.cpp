@@ -10,16 +10,6 @@
 
 using namespace Common;
 
-namespace {
-
-const QByteArray kModelQuery = QByteArray::fromHex("1D4901");
-const QByteArray kIdentificationOf001 = QByteArray::fromHex("1D2845030001494E"
-                                                            "1D28450B00F0"
-                                                            "5072696E746572303031"
-                                                            "1D28450400024F5554");
-
-} // namespace
-
 class TestIdentificationVirtualCom : public QObject {
     Q_OBJECT
 
@@ -33,27 +23,16 @@ class TestIdentificationVirtualCom : public QObject {
         QVERIFY2(pty_->open(), qPrintable(pty_->errorString()));
         QVERIFY(pty_->linkInto(fx_->dataDir.path(), QStringLiteral("COM16")));
         E2E::Link link;
+        link.comPort = 16;
         link.iniLines = "Interface = VirtualCOM\r\nCOMPort =  16\r\n";
         fx_->start(link, selectedModel);
-    }
-
-    // The bytes the printer received, in order, with the notice-free commands.
-    QByteArray wire() const
-    {
-        QByteArray all;
-        for (const Sim::SimCommand& c : fx_->printer->commandLog())
-            all += c.bytes;
-        return all;
     }
 
     // Switches a reply fault on once the model query has been answered.
     void faultAfterModelQuery(std::function<void(Sim::SimFaults&)> fault)
     {
-        connect(fx_->printer.get(), &Sim::SimPrinter::commandReceived, this,
-                [this, fault](const Sim::SimCommand& c) {
-                    if (c.bytes == kModelQuery)
-                        fault(fx_->printer->faults());
-                });
+        Sim::SimPrinter* printer = fx_->printer.get();
+        fx_->afterCommand(E2E::ModelQuery, [printer, fault] { fault(printer->faults()); });
     }
 
 private Q_SLOTS:
@@ -97,7 +76,7 @@ void TestIdentificationVirtualCom::setSerialNumberKeepsTheTimeline()
     const qint64 total = clock.elapsed();
 
     const auto& log = fx_->printer->commandLog();
-    QCOMPARE(wire(), kModelQuery + kIdentificationOf001);
+    QCOMPARE(fx_->wire(), E2E::ModelQuery + E2E::SerialNoTransmission("Printer001"));
     QVERIFY(log.size() >= 4);
     const qint64 gap = log.at(1).atMs - log.at(0).atMs;
     QVERIFY2(gap >= 280 && gap <= 320, qPrintable(QString::number(gap)));
@@ -180,7 +159,7 @@ void TestIdentificationVirtualCom::confirmationFailures()
     fx_->printer->clearCommandLog();
     fx_->click(fx_->form->CmdSetSNo);
     QCOMPARE(fx_->titles(), QStringList{E2E::PrinterNotConfirmed});
-    QCOMPARE(wire(), kModelQuery); // nothing written
+    QCOMPARE(fx_->wire(), E2E::ModelQuery); // nothing written
     QCOMPARE(fx_->form->TxtSNo->text(), QStringLiteral("Printer001"));
     QVERIFY(!fx_->form->CmdSNoBack->isVisible());
     QVERIFY(ErrorFlag);
