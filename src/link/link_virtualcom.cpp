@@ -1,7 +1,7 @@
 // The virtual COM interface: the printer's USB serial function as a tty.
 // As with the port's original calls, the open and the line set-up are not
-// checked: a port that could not be opened moves no bytes, and the reply
-// checks of the identification operations report it.
+// checked: a port that could not be opened takes no bytes, which the send
+// notices.
 
 #include "app/waitms.h"
 #include "link/hexcommand.h"
@@ -50,7 +50,11 @@ void CloseVirtualCom()
 void SendVirtualCom(const QByteArray& bytes)
 {
     ReceiveVirtualCom(); // bytes left over from an earlier exchange are no answer to this one
-    ComHandle().write(bytes, WriteLimit(bytes.size()));
+    // A block the device did not take whole (unplugged, never opened, stalled)
+    // must not pass for sent: the caller would count a code as written that
+    // no printer holds. Silent, as on the other links: the caller reports it.
+    if (ComHandle().write(bytes, WriteLimit(bytes.size())) < bytes.size())
+        ErrorFlag = true;
 }
 
 QString ReceiveVirtualCom()

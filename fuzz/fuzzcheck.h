@@ -1,0 +1,14 @@
+#pragma once
+// Invariant checks for the fuzz targets: a broken invariant aborts, which
+// libFuzzer reports as a crash and keeps the input that caused it.
+
+#include <cstdio>
+#include <cstdlib>
+
+#define FUZZ_CHECK(condition)                                                                      \
+    do {                                                                                           \
+        if (!(condition)) {                                                                        \
+            std::fprintf(stderr, "%s:%d: invariant broken: %s\n", __FILE__, __LINE__, #condition); \
+            std::abort();                                                                          \
+        }                                                                                          \
+    } while (false)
