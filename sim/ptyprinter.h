@@ -11,7 +11,7 @@
 
 #include "folderlink.h"
 #include "simprinter.h"
-#include "uniquefd.h"
+#include "link/unixfd.h"
 
 #include <QObject>
 #include <QTimer>
@@ -54,10 +54,10 @@ private:
     void vanish();
 
     std::shared_ptr<SimPrinter> printer_;
-    UniqueFd master_;
+    Common::UniqueFd master_;
     // The printer keeps the slave open itself, so the master never sees a
     // hang-up between two opens by the host.
-    UniqueFd slave_;
+    Common::UniqueFd slave_;
     QString slavePath_;
     FolderLink link_;
     std::unique_ptr<QSocketNotifier> readNotifier_;

@@ -4,7 +4,7 @@
 // data-folder link). The handler only writes a byte to a pipe; the rest
 // happens on the event loop. One instance per process.
 
-#include "uniquefd.h"
+#include "link/unixfd.h"
 
 #include <QObject>
 #include <memory>
@@ -27,8 +27,8 @@ Q_SIGNALS:
 private:
     void readSignal();
 
-    UniqueFd readEnd_;
-    UniqueFd writeEnd_;
+    Common::UniqueFd readEnd_;
+    Common::UniqueFd writeEnd_;
     std::unique_ptr<QSocketNotifier> notifier_;
     bool valid_ = false;
 };

@@ -10,7 +10,7 @@
 
 #include "folderlink.h"
 #include "simprinter.h"
-#include "uniquefd.h"
+#include "link/unixfd.h"
 
 #include <QObject>
 #include <QTemporaryDir>
@@ -56,7 +56,7 @@ private:
     QString nodePath_;
     // Opened for reading and writing: a FIFO opened so never reads as ended
     // when a writer closes, and lets the printer fill it when offline.
-    UniqueFd fifo_;
+    Common::UniqueFd fifo_;
     FolderLink link_;
     std::unique_ptr<QSocketNotifier> notifier_;
     QTimer pollTimer_;
