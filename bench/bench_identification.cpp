@@ -7,25 +7,15 @@
 // gap between the model query and the next command as the printer saw it,
 // and how long after the click the model query reached the printer.
 
-#include "app/frmmain.h"
-#include "app/msgbox.h"
-#include "app/singleinstance.h"
-#include "app/waitms.h"
-#include "link/link.h"
+#include "benchsupport.h"
 #include "ptyprinter.h"
 #include "settings/appsettings.h"
-#include "settings/printercatalog.h"
 #include "simprinter.h"
 
 #include <QApplication>
-#include <QDeadlineTimer>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTemporaryDir>
-#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <optional>
@@ -39,11 +29,6 @@ constexpr std::uint8_t kModelId = 0x51; // the model whose name can be written
 // follows 100 ms later.
 constexpr double kQueryGapMs = 200 + 100;
 
-class NoPrinters final : public Common::PrinterCatalog {
-public:
-    QList<Common::InstalledPrinter> installedPrinters() override { return {}; }
-};
-
 struct Operation {
     const char* name;
     double pausesMs;
@@ -56,19 +41,6 @@ struct Run {
     double gapMs = 0;
     double firstByteMs = 0; // from the click to the model query at the printer
 };
-
-bool WriteFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const std::size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
 
 // The state the start-up loading gives from the data folder's two files.
 void SetLoadedState()
@@ -88,18 +60,7 @@ void SetLoadedState()
     AppSettings.TwoWayLink = true;
 }
 
-bool WaitUntil(const std::function<bool()>& ready, int ms)
-{
-    const QDeadlineTimer deadline(ms);
-    while (!ready()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-    }
-    return true;
-}
-
-class Bench {
+class OperationBench {
 public:
     bool start();
     int runAll();
@@ -108,58 +69,34 @@ public:
 private:
     std::optional<Run> runOnce(const Operation& op);
     void report(const Operation& op, const std::vector<Run>& runs) const;
-    void reportPauseBaseline() const;
 
-    QTemporaryDir runtimeDir_;
-    QTemporaryDir dataDir_;
+    Bench::BenchWindow window_;
     std::shared_ptr<Sim::SimPrinter> printer_ = std::make_shared<Sim::SimPrinter>();
     std::unique_ptr<Sim::PtyPrinter> pty_;
-    std::unique_ptr<FrmMain> form_;
-    QStringList messages_;
     QByteArray codeBefore_; // the code in the window when the operation began
 };
 
-bool Bench::start()
+bool OperationBench::start()
 {
-    if (!runtimeDir_.isValid() || !dataDir_.isValid())
+    if (!window_.prepare("Zentab model data\r\n51ZX-Q51\r\n",
+                         "Zentab    06.Dec.26  09:00\r\nModelName = ZX-Q51\r\n"
+                         "Interface = VirtualCOM\r\nCOMPort = 16\r\nSerialNo = Printer001\r\n"))
         return false;
-    qputenv("XDG_RUNTIME_DIR", runtimeDir_.path().toLocal8Bit()); // our own instance lock
-    QDir::setCurrent(dataDir_.path());
-    if (!WriteFile(dataDir_.filePath(QStringLiteral("Models.Dat")),
-                   "Zentab model data\r\n51ZX-Q51\r\n") ||
-        !WriteFile(dataDir_.filePath(QStringLiteral("Zentab.ini")),
-                   "Zentab    06.Dec.26  09:00\r\nModelName = ZX-Q51\r\n"
-                   "Interface = VirtualCOM\r\nCOMPort = 16\r\nSerialNo = Printer001\r\n"))
-        return false;
-    Common::SetPrinterCatalog(std::make_unique<NoPrinters>());
-    Common::SetMsgBoxHandler([this](const QString& title, const QString& text) {
-        messages_ << title + QLatin1String(" / ") + text;
-    });
-
     printer_->setModelId(kModelId);
     pty_ = std::make_unique<Sim::PtyPrinter>(printer_);
-    if (!pty_->open() || !pty_->linkInto(dataDir_.path(), QStringLiteral("COM16"))) {
+    if (!pty_->open() || !pty_->linkInto(window_.dataPath(), QStringLiteral("COM16"))) {
         std::fprintf(stderr, "simulated printer: %s\n", qPrintable(pty_->errorString()));
         return false;
     }
-
-    form_ = std::make_unique<FrmMain>();
-    form_->Form_Load();
-    if (form_->AnotherInstanceRunning())
-        return false;
-    SetLoadedState();
-    form_->show();
-    const bool up = WaitUntil([this] { return !Common::SplashMode && form_->isEnabled(); }, 20000);
-    for (const QString& m : std::as_const(messages_))
-        std::fprintf(stderr, "start-up message: %s\n", qPrintable(m));
-    return up && messages_.isEmpty() && form_->CmdRegModel->isVisible();
+    return window_.start(SetLoadedState) && window_.form().CmdRegModel->isVisible();
 }
 
-std::optional<Run> Bench::runOnce(const Operation& op)
+std::optional<Run> OperationBench::runOnce(const Operation& op)
 {
+    QStringList& messages = window_.messages();
     printer_->clearCommandLog();
-    messages_.clear();
-    codeBefore_ = form_->TxtSNo->text().toLatin1();
+    messages.clear();
+    codeBefore_ = window_.form().TxtSNo->text().toLatin1();
     const qint64 clickedAt = printer_->nowMs();
     QElapsedTimer clock;
     clock.start();
@@ -167,8 +104,8 @@ std::optional<Run> Bench::runOnce(const Operation& op)
     Run run;
     run.totalMs = clock.nsecsElapsed() / 1e6;
     const auto& log = printer_->commandLog();
-    if (!messages_.isEmpty() || log.size() < 2 || !op.succeeded()) {
-        std::printf("%s: failed: %s\n", op.name, qPrintable(messages_.join(QLatin1String("; "))));
+    if (!messages.isEmpty() || log.size() < 2 || !op.succeeded()) {
+        std::printf("%s: failed: %s\n", op.name, qPrintable(messages.join(QLatin1String("; "))));
         return std::nullopt;
     }
     run.gapMs = static_cast<double>(log.at(1).atMs - log.at(0).atMs);
@@ -176,8 +113,10 @@ std::optional<Run> Bench::runOnce(const Operation& op)
     return run;
 }
 
-void Bench::report(const Operation& op, const std::vector<Run>& runs) const
+void OperationBench::report(const Operation& op, const std::vector<Run>& runs) const
 {
+    using Bench::Median;
+    using Bench::Worst;
     std::vector<double> totals;
     std::vector<double> gaps;
     std::vector<double> firstBytes;
@@ -186,40 +125,22 @@ void Bench::report(const Operation& op, const std::vector<Run>& runs) const
         gaps.push_back(r.gapMs);
         firstBytes.push_back(r.firstByteMs);
     }
-    const double median = Median(totals);
-    const double worst = *std::max_element(totals.begin(), totals.end());
-    const auto overhead = [&op](double total) { return (total - op.pausesMs) / op.pausesMs * 100; };
     std::printf("%s: runs %zu, pauses %.0f ms\n", op.name, runs.size(), op.pausesMs);
-    std::printf("%s: total median %.1f ms, worst %.1f ms\n", op.name, median, worst);
+    std::printf("%s: total median %.1f ms, worst %.1f ms\n", op.name, Median(totals),
+                Worst(totals));
     std::printf("%s: overhead median %.2f %%, worst %.2f %% (target under 1 %%)\n", op.name,
-                overhead(median), overhead(worst));
+                Bench::OverheadPercent(Median(totals), op.pausesMs),
+                Bench::OverheadPercent(Worst(totals), op.pausesMs));
     std::printf("%s: query-to-next-command gap median %.0f ms, worst %.0f ms (pauses %.0f ms)\n",
-                op.name, Median(gaps), *std::max_element(gaps.begin(), gaps.end()), kQueryGapMs);
+                op.name, Median(gaps), Worst(gaps), kQueryGapMs);
     std::printf("%s: click-to-query median %.0f ms, worst %.0f ms (no pause)\n", op.name,
-                Median(firstBytes), *std::max_element(firstBytes.begin(), firstBytes.end()));
+                Median(firstBytes), Worst(firstBytes));
 }
 
-// What one pause costs beyond its length on this machine as it is loaded
-// now, with the window up and nothing else going on: the part of the
-// overhead that is the system's timer latency, not the program's work.
-void Bench::reportPauseBaseline() const
+int OperationBench::runAll()
 {
-    constexpr int kPauseMs = 100;
-    std::vector<double> over;
-    for (int i = 0; i < 10; ++i) {
-        QElapsedTimer clock;
-        clock.start();
-        Common::WaitMs(kPauseMs);
-        over.push_back(clock.nsecsElapsed() / 1e6 - kPauseMs);
-    }
-    std::printf("WaitMs(%d) alone: overshoot median %.2f ms, worst %.2f ms\n", kPauseMs,
-                Median(over), *std::max_element(over.begin(), over.end()));
-}
-
-int Bench::runAll()
-{
-    reportPauseBaseline();
-    FrmMain& form = *form_;
+    Bench::ReportPauseBaseline();
+    FrmMain& form = window_.form();
     const std::vector<Operation> operations{
         {"Set S/No.", 200 + 100 + 2000 + 200, form.CmdSetSNo,
          [this, &form] {
@@ -250,15 +171,9 @@ int Bench::runAll()
     return failures;
 }
 
-void Bench::stop()
+void OperationBench::stop()
 {
-    if (form_) {
-        form_->close();
-        form_.reset();
-    }
-    Common::ReleaseLink();
-    Common::ReleaseSingleInstance();
-    Common::SetMsgBoxHandler(nullptr);
+    window_.stop();
     pty_.reset();
 }
 
@@ -269,7 +184,7 @@ int main(int argc, char* argv[])
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    Bench bench;
+    OperationBench bench;
     if (!bench.start()) {
         std::fprintf(stderr, "bench_identification: the main window did not start\n");
         bench.stop();

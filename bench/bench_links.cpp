@@ -7,31 +7,20 @@
 // prints the total time against the sum of the pauses the operation must
 // make and the overhead in percent.
 
-#include "app/frmmain.h"
-#include "app/msgbox.h"
-#include "app/singleinstance.h"
-#include "app/waitms.h"
+#include "benchsupport.h"
 #include "ieee1284peripheral.h"
 #include "link/link.h"
 #include "link/portio.h"
 #include "settings/appsettings.h"
-#include "settings/printercatalog.h"
 #include "simparallelport.h"
 #include "simprinter.h"
 #include "simserialcontrol.h"
 
 #include <QApplication>
-#include <QDeadlineTimer>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTemporaryDir>
-#include <algorithm>
 #include <cstdio>
-#include <functional>
-#include <optional>
 #include <vector>
 
 namespace {
@@ -47,41 +36,12 @@ constexpr double kSerialSend = 100 + 200;
 constexpr double kSerialPausesMs = kSerialSend + 200 + 100 + kSerialSend + 2000 + 200;
 constexpr double kParallelPausesMs = 200 + 300 + 100 + 2000 + 200;
 
-class NoPrinters final : public Common::PrinterCatalog {
-public:
-    QList<Common::InstalledPrinter> installedPrinters() override { return {}; }
-};
-
 struct LinkCase {
     const char* name;
     std::uint8_t interfaceKind;
     QByteArray iniLine;
     double pausesMs;
 };
-
-bool WriteFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const std::size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
-
-bool WaitUntil(const std::function<bool()>& ready, int ms)
-{
-    const QDeadlineTimer deadline(ms);
-    while (!ready()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-    }
-    return true;
-}
 
 // One link: its own data folder, printer and main window.
 class LinkBench {
@@ -97,11 +57,8 @@ private:
     void stop();
 
     LinkCase link_;
-    QTemporaryDir runtimeDir_;
-    QTemporaryDir dataDir_;
+    Bench::BenchWindow window_;
     std::shared_ptr<Sim::SimPrinter> printer_ = std::make_shared<Sim::SimPrinter>();
-    std::unique_ptr<FrmMain> form_;
-    QStringList messages_;
 };
 
 void LinkBench::installLink()
@@ -133,51 +90,33 @@ void LinkBench::setLoadedState() const
 
 bool LinkBench::start()
 {
-    if (!runtimeDir_.isValid() || !dataDir_.isValid())
+    if (!window_.prepare("Zentab model data\r\n35ZX-P700\r\n",
+                         "Zentab    06.Dec.26  09:00\r\nModelName = ZX-P700\r\n" + link_.iniLine +
+                             "SerialNo = Printer001\r\n"))
         return false;
-    qputenv("XDG_RUNTIME_DIR", runtimeDir_.path().toLocal8Bit()); // our own instance lock
-    QDir::setCurrent(dataDir_.path());
-    if (!WriteFile(dataDir_.filePath(QStringLiteral("Models.Dat")),
-                   "Zentab model data\r\n35ZX-P700\r\n") ||
-        !WriteFile(dataDir_.filePath(QStringLiteral("Zentab.ini")),
-                   "Zentab    06.Dec.26  09:00\r\nModelName = ZX-P700\r\n" + link_.iniLine +
-                       "SerialNo = Printer001\r\n"))
-        return false;
-    Common::SetPrinterCatalog(std::make_unique<NoPrinters>());
-    Common::SetMsgBoxHandler([this](const QString& title, const QString& text) {
-        messages_ << title + QLatin1String(" / ") + text;
-    });
     printer_->setModelId(kModelId);
     installLink(); // the start-up opens or initialises it
-
-    form_ = std::make_unique<FrmMain>();
-    form_->Form_Load();
-    if (form_->AnotherInstanceRunning())
-        return false;
-    setLoadedState();
-    form_->show();
-    const bool up = WaitUntil([this] { return !Common::SplashMode && form_->isEnabled(); }, 20000);
-    for (const QString& m : std::as_const(messages_))
-        std::fprintf(stderr, "%s: start-up message: %s\n", link_.name, qPrintable(m));
-    return up && messages_.isEmpty();
+    return window_.start([this] { setLoadedState(); });
 }
 
 int LinkBench::run()
 {
+    FrmMain& form = window_.form();
+    QStringList& messages = window_.messages();
     std::vector<double> totals;
     int failures = 0;
     for (int i = 0; i < kRuns; ++i) {
-        messages_.clear();
-        const QByteArray code = form_->TxtSNo->text().toLatin1();
+        messages.clear();
+        const QByteArray code = form.TxtSNo->text().toLatin1();
         QElapsedTimer clock;
         clock.start();
-        form_->CmdSetSNo->click(); // the operation runs to its end inside the click
+        form.CmdSetSNo->click(); // the operation runs to its end inside the click
         const double totalMs = clock.nsecsElapsed() / 1e6;
         const bool stored = printer_->identificationCode() == code &&
-                            form_->TxtSNo->text().toLatin1() != code; // advanced
-        if (!messages_.isEmpty() || !stored) {
+                            form.TxtSNo->text().toLatin1() != code; // advanced
+        if (!messages.isEmpty() || !stored) {
             std::printf("%s: failed: %s\n", link_.name,
-                        qPrintable(messages_.join(QLatin1String("; "))));
+                        qPrintable(messages.join(QLatin1String("; "))));
             ++failures;
             continue;
         }
@@ -185,47 +124,22 @@ int LinkBench::run()
     }
     if (totals.empty())
         return failures;
-    const double median = Median(totals);
-    const double worst = *std::max_element(totals.begin(), totals.end());
-    const auto overhead = [this](double total) {
-        return (total - link_.pausesMs) / link_.pausesMs * 100;
-    };
+    const double median = Bench::Median(totals);
+    const double worst = Bench::Worst(totals);
     std::printf("%s Set S/No.: runs %zu, pauses %.0f ms\n", link_.name, totals.size(),
                 link_.pausesMs);
     std::printf("%s Set S/No.: total median %.1f ms, worst %.1f ms\n", link_.name, median, worst);
     std::printf("%s Set S/No.: overhead median %.2f %%, worst %.2f %%\n", link_.name,
-                overhead(median), overhead(worst));
+                Bench::OverheadPercent(median, link_.pausesMs),
+                Bench::OverheadPercent(worst, link_.pausesMs));
     return failures;
 }
 
 void LinkBench::stop()
 {
-    if (form_) {
-        form_->close();
-        form_.reset();
-    }
-    Common::ReleaseLink();
-    Common::ReleaseSingleInstance();
-    Common::SetMsgBoxHandler(nullptr);
+    window_.stop();
     Common::SetSerialControl(nullptr);
     Common::SetPortIoBackend(nullptr);
-}
-
-// What one pause costs beyond its length on this machine as it is loaded
-// now: the part of the overhead that is the system's timer latency, not the
-// program's work. Each operation above makes seven pauses.
-void ReportPauseBaseline()
-{
-    constexpr int kPauseMs = 100;
-    std::vector<double> over;
-    for (int i = 0; i < 10; ++i) {
-        QElapsedTimer clock;
-        clock.start();
-        Common::WaitMs(kPauseMs);
-        over.push_back(clock.nsecsElapsed() / 1e6 - kPauseMs);
-    }
-    std::printf("WaitMs(%d) alone: overshoot median %.2f ms, worst %.2f ms\n", kPauseMs,
-                Median(over), *std::max_element(over.begin(), over.end()));
 }
 
 } // namespace
@@ -239,7 +153,7 @@ int main(int argc, char* argv[])
         {"Serial", Common::Serial, "Interface = Serial\r\n", kSerialPausesMs},
         {"Parallel", Common::Parallel, "Interface = Parallel\r\n", kParallelPausesMs},
     };
-    ReportPauseBaseline();
+    Bench::ReportPauseBaseline();
     int failures = 0;
     for (const LinkCase& link : links) {
         LinkBench bench(link);

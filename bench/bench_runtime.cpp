@@ -6,11 +6,11 @@
 #include "app/frmmain.h"
 #include "app/pointer.h"
 #include "app/singleinstance.h"
+#include "benchsupport.h"
 #include "ieee1284peripheral.h"
 #include "link/link.h"
 #include "link/portio.h"
 #include "settings/appsettings.h"
-#include "settings/printercatalog.h"
 #include "simparallelport.h"
 #include "simprinter.h"
 
@@ -30,17 +30,6 @@ namespace {
 constexpr int kSplashMs = 1500 + 1000 + 500 + 1000;
 constexpr int kStartupPausesMs = kSplashMs + 200 + 200;
 constexpr int kIdleMs = 20000;
-
-class NoPrinters final : public Common::PrinterCatalog {
-public:
-    QList<Common::InstalledPrinter> installedPrinters() override { return {}; }
-};
-
-bool WriteFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
 
 double CpuSeconds()
 {
@@ -80,14 +69,14 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QTemporaryDir data;
     QDir::setCurrent(data.path());
-    if (!WriteFile(data.filePath(QStringLiteral("Models.Dat")), "Zentab\r\n35ZX-P700\r\n") ||
-        !WriteFile(
+    if (!Bench::WriteFile(data.filePath(QStringLiteral("Models.Dat")), "Zentab\r\n35ZX-P700\r\n") ||
+        !Bench::WriteFile(
             data.filePath(QStringLiteral("Zentab.ini")),
             "Zentab    06.Dec.26  09:00\r\nModelName = ZX-P700\r\nInterface = Parallel\r\n")) {
         std::fprintf(stderr, "cannot prepare the data folder\n");
         return 1;
     }
-    Common::SetPrinterCatalog(std::make_unique<NoPrinters>());
+    Bench::UseNoInstalledPrinters();
     auto printer = std::make_shared<Sim::SimPrinter>();
     auto peripheral = std::make_shared<Sim::Ieee1284Peripheral>(printer);
     auto port = std::make_unique<Sim::SimParallelPort>(peripheral);
