@@ -132,90 +132,59 @@ void TestSettingsFile::values_data()
         const char* fields;
         const char* expected;
     };
+    // Single lines "<key> = <value>": each case "value>expected", "value>" for the default.
+    static const std::pair<const char*, const char*> single[] = {
+        {"Interface", "LPT>1|USB>2|VCOM>5|VirtualCOM>5|2>"},
+        {"COMPort", "100>|0>|-1>|03>3|7x>7|ab>|>"},
+        {"COMBaud", "1152>1152|48>48|19200>|096>|100>"},
+        {"COMBits", "7>7|6>|07>"},
+        {"COMParity", "1>1|ODD>1|2>2|3>|Mark>"},
+        {"COMStop", "2>2|1.5>"},
+        {"COMFlow", "1>1|2>"},
+        {"LPTPort", "4>"},
+        {"USBPort", "15>15|16>|015>"},
+        {"LANPort", "9999>9999|10000>|0>|80>80"},
+        {"SerialNo", "ABCdef1234>ABCdef1234|Abc>|ABCdef12345>"},
+        {"ModelName", "ab1>ab1|123456789012345>123456789012345|ab>|1234567890123456>"},
+        {"AutoInc", "0>"},
+        {"StartNum", " 25>25|999999>999999|0>0|1000000>|-5>|>|12abc>12|41.7>42"},
+        {"SNoNumCol", "9>9|11>|0>"},
+        {"SNoNumLen", "6>6|7>"},
+        // A part out of range keeps that octet's default; a malformed value
+        // restores the default address.
+        {"LANIP", "10.0.0.5>10.0.0.5|1000.1.1.1>|10.0>|300.1.2.3>192.1.2.3|10.1.2.300>10.1.2.1"},
+        {"LANIP", "255.255.255.255>255.255.255.255|256.256.256.256>|1.2.3.256>1.2.3.1"},
+        {"LANIP", "-1.2.3.4>192.2.3.4|010.001.002.003>10.1.2.3|10 . 20 . 30 . 40>10.20.30.40"},
+        {"LANIP", "1.2.3.>1.2.3.0|.1.2.3>|>|printer.local>|a.b.c.d>0.0.0.0"},
+        {"LANIP", "1.2.3.99999999999999999999>1.2.3.1"},
+    };
+    // Keys in other cases, lines that overwrite or depend on each other.
     static const Row rows[] = {
         {"Interface = USB|Interface = SERIAL", "Interface", "0"},
         {"Interface = USB|interface = com", "Interface", "0"},
         {"INTERFACE = parallel", "Interface", "1"},
-        {"Interface = LPT", "Interface", "1"},
-        {"Interface = USB", "Interface", "2"},
-        {"Interface = VCOM", "Interface", "5"},
-        {"Interface = VirtualCOM", "Interface", "5"},
         {"Interface = USB|Interface = LAN", "Interface", "2"},
-        {"Interface = 2", "Interface", ""},
         {"comport = 99", "COMPort", "99"},
-        {"COMPort = 100", "COMPort", ""},
-        {"COMPort = 0", "COMPort", ""},
-        {"COMPort = -1", "COMPort", ""},
-        {"COMPort = 03", "COMPort", "3"},
-        {"COMPort = 7x", "COMPort", "7"},
-        {"COMPort = ab", "COMPort", ""},
-        {"COMPort =", "COMPort", ""},
         {"COMPort = 3|COMPort = 7|COMPort = 0", "COMPort", "7"},
         {"comport =  20|Interface = USB", "COMPort Interface", "20 5"},
         {"COMPort = 15|Interface = USB", "Interface", "2"},
         {"COMPort = 16", "Interface", "5"},
         {"COMPort = 100|Interface = LPT", "Interface", "1"},
-        {"COMBaud = 1152", "COMBaud", "1152"},
-        {"COMBaud = 48", "COMBaud", "48"},
-        {"COMBaud = 19200", "COMBaud", ""},
-        {"COMBaud = 096", "COMBaud", ""},
-        {"COMBaud = 100", "COMBaud", ""},
-        {"COMBits = 7", "COMBits", "7"},
-        {"COMBits = 6", "COMBits", ""},
-        {"COMBits = 07", "COMBits", ""},
         {"COMParity = Odd|COMParity = NONE", "COMParity", "0"},
         {"COMParity = Odd|COMParity = 0", "COMParity", "0"},
-        {"COMParity = 1", "COMParity", "1"},
-        {"COMParity = ODD", "COMParity", "1"},
-        {"COMParity = 2", "COMParity", "2"},
         {"CoMpArItY = eVeN", "COMParity", "2"},
-        {"COMParity = 3", "COMParity", ""},
-        {"COMParity = Mark", "COMParity", ""},
-        {"COMStop = 2", "COMStop", "2"},
-        {"COMStop = 1.5", "COMStop", ""},
-        {"COMFlow = 1", "COMFlow", "1"},
         {"comflow = xonxoff", "COMFlow", "1"},
         {"COMFlow = 1|COMFlow = DtrDsr", "COMFlow", "0"},
-        {"COMFlow = 2", "COMFlow", ""},
-        {"LPTPort = 4", "LPTPort", ""},
         {"LPTPort = 2|LPTPort = 9", "LPTPort LPTAddress", "2 632"},
-        {"USBPort = 15", "USBPort", "15"},
-        {"USBPort = 16", "USBPort", ""},
-        {"USBPort = 015", "USBPort", ""},
-        {"LANPort = 9999", "LANPort", "9999"},
-        {"LANPort = 10000", "LANPort", ""},
-        {"LANPort = 0", "LANPort", ""},
-        {"LANPort = 80", "LANPort", "80"},
         {"portopen = true", "PortOpen", "1"},
         {"PortOpen = TRUE|PortOpen = yes", "PortOpen", "0"},
-        {"SerialNo = ABCdef1234", "SerialNo", "ABCdef1234"},
         {"serialno = PrInTeR042", "SerialNo", "PrInTeR042"},
-        {"SerialNo = Abc", "SerialNo", ""},
-        {"SerialNo = ABCdef12345", "SerialNo", ""},
-        {"ModelName = ab1", "ModelName", "ab1"},
         {"modelname = zx-P700b", "ModelName", "zx-P700b"},
-        {"ModelName = 123456789012345", "ModelName", "123456789012345"},
-        {"ModelName = ab", "ModelName", ""},
-        {"ModelName = 1234567890123456", "ModelName", ""},
         {"AUTOINC = false", "AutoInc", "0"},
         {"AutoInc = FALSE|AutoInc = True", "AutoInc", "1"},
-        {"AutoInc = 0", "AutoInc", ""},
-        {"StartNum =  25", "StartNum", "25"},
-        {"StartNum = 999999", "StartNum", "999999"},
-        {"StartNum = 0", "StartNum", "0"},
-        {"StartNum = 1000000", "StartNum", ""},
-        {"StartNum = -5", "StartNum", ""},
         {"StartNum = abc", "StartNum", "0"}, // not a number counts as 0
-        {"StartNum =", "StartNum", ""},
-        {"StartNum = 12abc", "StartNum", "12"},
-        {"StartNum = 41.7", "StartNum", "42"},
-        {"SNoNumCol = 9", "SNoNumCol", "9"},
-        {"SNoNumCol = 11", "SNoNumCol", ""},
-        {"SNoNumCol = 0", "SNoNumCol", ""},
-        {"SNoNumLen = 6", "SNoNumLen", "6"},
-        {"SNoNumLen = 7", "SNoNumLen", ""},
-        {"SNoLength = 5", "SNoLength", ""}, // not a key of the file
-        {"SNoAlign = 1", "SNoAlign", ""},   // written by no one, never read
+        {"SNoLength = 5", "SNoLength", ""},  // not a key of the file
+        {"SNoAlign = 1", "SNoAlign", ""},    // written by no one, never read
         // Where the "=" stands: column 7 with four digits reaches the end.
         {"SNoNumCol = 7|SNoNumLen=4", "SNoNumCol SNoNumLen", "7 4"},
         {"SNoNumCol = 7|SNoNumLen  = 4", "SNoNumCol SNoNumLen", "7 3"},
@@ -231,34 +200,24 @@ void TestSettingsFile::values_data()
         {"SNoNumCol = 10|SNoNumLen = 6", "SNoNumCol SNoNumLen", "10 6"},
         {"SNoNumLen = 0", "SNoNumCol SNoNumLen", "1 0"},
         {"SNoNumCol = 5", "SNoNumCol SNoNumLen", "1 0"},
-        // A part out of range keeps that octet's default; a malformed value
-        // restores the default address, not the earlier line's.
-        {"LANIP = 10.0.0.5", "LANIP", "10.0.0.5"},
-        {"LANIP = 1000.1.1.1", "LANIP", ""},
-        {"LANIP = 10.0", "LANIP", ""},
-        {"LANIP = 300.1.2.3", "LANIP", "192.1.2.3"},
-        {"LANIP = 10.1.2.300", "LANIP", "10.1.2.1"},
-        {"LANIP = 255.255.255.255", "LANIP", "255.255.255.255"},
-        {"LANIP = 256.256.256.256", "LANIP", ""},
-        {"LANIP = 1.2.3.256", "LANIP", "1.2.3.1"},
-        {"LANIP = -1.2.3.4", "LANIP", "192.2.3.4"},
-        {"LANIP = 010.001.002.003", "LANIP", "10.1.2.3"},
-        {"LANIP = 10 . 20 . 30 . 40", "LANIP", "10.20.30.40"},
-        {"LANIP = 1.2.3.", "LANIP", "1.2.3.0"},
-        {"LANIP = .1.2.3", "LANIP", ""},
-        {"LANIP = ", "LANIP", ""},
-        {"LANIP = printer.local", "LANIP", ""},
-        {"LANIP = a.b.c.d", "LANIP", "0.0.0.0"},
-        {"LANIP = 1.2.3.99999999999999999999", "LANIP", "1.2.3.1"},
+        // A malformed address restores the default, not the earlier line's.
         {"LANIP = 10.20.30.40|LANIP = 300.1.2.3", "LANIP", "10.1.2.3"},
         {"LANIP = 10.20.30.40|LANIP = 10.20", "LANIP", ""},
     };
-    for (const Row& r : rows) {
-        const QString fields = QString::fromLatin1(r.fields);
-        const QString expected =
-            *r.expected ? QString::fromLatin1(r.expected) : Fields(AppSettingsRecord{}, fields);
-        QTest::addRow("%s", r.lines) << QByteArray(r.lines) << fields << expected;
+    auto add = [](const QByteArray& lines, const QString& fields, const char* expected) {
+        QTest::addRow("%s", lines.constData())
+            << lines << fields
+            << (*expected ? QString::fromLatin1(expected) : Fields(AppSettingsRecord{}, fields));
+    };
+    for (const auto& [key, cases] : single) {
+        for (const QByteArray& c : QByteArray(cases).split('|')) {
+            const QByteArray value = c.left(c.indexOf('>'));
+            add(key + QByteArray(" = ") + value, QString::fromLatin1(key),
+                c.mid(c.indexOf('>') + 1).constData());
+        }
     }
+    for (const Row& r : rows)
+        add(r.lines, QString::fromLatin1(r.fields), r.expected);
 }
 
 void TestSettingsFile::values()
