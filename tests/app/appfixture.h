@@ -1,35 +1,40 @@
 #pragma once
 // Fakes and surroundings shared by the main-window tests: a parallel port and
-// a serial control that report what the test sets, an empty printer list, a
-// message-box recorder, and a temporary data folder and runtime folder so no
-// test touches the real ones.
+// a serial control that report what the test sets, a printer list, a
+// message-box recorder, a temporary data folder and runtime folder so no test
+// touches the real ones, and the main window itself.
 
-#include "app/msgbox.h"
+#include "app/frmmain.h"
+#include "app/serialnumber.h"
 #include "app/singleinstance.h"
 #include "app/waitms.h"
+#include "capturedmessages.h"
 #include "dialogs/dlgver.h"
 #include "link/link.h"
 #include "link/portio.h"
+#include "settings/appsettings.h"
 #include "settings/printercatalog.h"
 
 #include <QDir>
-#include <QPair>
 #include <QTemporaryDir>
 #include <QTest>
+#include <functional>
 #include <memory>
+#include <optional>
 
 namespace AppTest {
 
 class FakePortIo final : public Common::PortIoBackend {
 public:
     std::uint8_t status = 0xD8; // ready
+    bool available = true;      // false: no port I/O on this machine
     int initializeCalls = 0;
     int shutdownCalls = 0;
 
     bool initialize() override
     {
         ++initializeCalls;
-        return true;
+        return available;
     }
     void shutdown() override { ++shutdownCalls; }
     bool read(std::uint16_t address, std::uint32_t* value, std::uint8_t /*size*/) override
@@ -44,16 +49,25 @@ class FakeSerialControl final : public Common::SerialControl {
 public:
     bool dsr = false;
     bool open_ = false;
+    bool failOpen = false;
     int closeCalls = 0;
+    // "open COM4" and "close COM4", each followed by what context() says then.
+    QStringList events;
+    std::function<QString()> context;
 
     void setCommPort(int port) override { port_ = port; }
     int commPort() const override { return port_; }
     bool setSettings(const QString&) override { return true; }
     void setHandshaking(Common::Handshaking) override {}
     bool portOpen() const override { return open_; }
-    bool open() override { return open_ = true; }
+    bool open() override
+    {
+        note(QStringLiteral("open"));
+        return open_ = !failOpen;
+    }
     void close() override
     {
+        note(QStringLiteral("close"));
         open_ = false;
         ++closeCalls;
     }
@@ -67,6 +81,13 @@ public:
     QString errorString() const override { return {}; }
 
 private:
+    void note(const QString& what)
+    {
+        events << QStringLiteral("%1 COM%2%3")
+                      .arg(what)
+                      .arg(port_)
+                      .arg(context ? context() : QString());
+    }
     int port_ = 1;
 };
 
@@ -82,17 +103,15 @@ private:
     QList<Common::InstalledPrinter> printers_;
 };
 
-using Message = QPair<QString, QString>; // title, text
-
 // Everything a main-window test needs around the window. Create one in
-// initTestCase; install() again in init() for fresh fakes.
+// initTestCase; install() in init() for fresh fakes and globals.
 class Environment {
 public:
     QTemporaryDir runtimeDir; // the per-user runtime folder the lock goes to
     QTemporaryDir dataDir;    // the current directory: the program's data folder
-    QList<Message> messages;
     FakePortIo* portIo = nullptr;
     FakeSerialControl* serial = nullptr;
+    std::unique_ptr<FrmMain> form;
 
     Environment()
     {
@@ -102,28 +121,62 @@ public:
     }
     ~Environment()
     {
-        Common::SetMsgBoxHandler(nullptr);
+        form.reset();
+        captured_.reset();
         Common::SetStartupSplashForTests(nullptr);
+        Common::SetPrinterCatalog(nullptr);
         Common::SetWaitScaleForTests(100);
         Common::ReleaseSingleInstance();
     }
 
-    void install()
+    // Fresh fakes, no window, and the globals as the tests expect them
+    // before the start-up: default settings, an empty model list, no history.
+    void install(QList<Common::InstalledPrinter> printers = {})
     {
-        messages.clear();
-        Common::SetMsgBoxHandler([this](const QString& title, const QString& text) {
-            messages.append({title, text});
-        });
+        form.reset();
+        captured_.reset();
+        captured_.emplace();
         auto portIoFake = std::make_unique<FakePortIo>();
         portIo = portIoFake.get();
         Common::SetPortIoBackend(std::move(portIoFake));
         auto serialFake = std::make_unique<FakeSerialControl>();
         serial = serialFake.get();
         Common::SetSerialControl(std::move(serialFake));
-        Common::SetPrinterCatalog(std::make_unique<FakeCatalog>());
+        Common::SetPrinterCatalog(std::make_unique<FakeCatalog>(std::move(printers)));
         // The tests set the loaded state themselves instead of loading files.
         Common::SetStartupSplashForTests([] { Common::SplashMode = false; });
+        Common::AppSettings = Common::AppSettingsRecord{};
+        Common::ModelList = Common::ModelListRecord{};
+        Common::ModelId = 0;
+        Common::HistoryCount = 0;
+        Common::SerialHistory = {};
+        Common::ErrorFlag = false;
+        Common::SplashMode = false;
     }
+
+    // A new main window, shown when show is set.
+    FrmMain& openForm(bool show = true)
+    {
+        form = std::make_unique<FrmMain>();
+        if (show) {
+            form->show();
+            if (!QTest::qWaitForWindowExposed(form.get()))
+                qWarning("the main window was not exposed");
+        }
+        return *form;
+    }
+
+    const QList<CapturedMessage>& messages() const { return captured_->all(); }
+    QStringList titles() const
+    {
+        QStringList out;
+        for (const CapturedMessage& m : messages())
+            out << m.title;
+        return out;
+    }
+
+private:
+    std::optional<CapturedMessages> captured_;
 };
 
 } // namespace AppTest

@@ -1,18 +1,18 @@
-// The main window: its controls and menus, the start-up on first
-// activation, the program error state, the default button, the port-condition
-// lamp and the unload.
+// The main window: its controls and menus, the start-up on first activation,
+// the program error state, the default button, the model identifier and
+// model-name controls, the port-condition lamp and the unload.
 
 #include "appfixture.h"
 
 #include "app/busystate.h"
 #include "app/clickablelabel.h"
-#include "app/frmmain.h"
 #include "app/ledindicator.h"
+#include "app/modelname.h"
 #include "app/pointer.h"
 #include "app/wincolour.h"
-#include "settings/appsettings.h"
 
 #include <QAction>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -26,9 +26,8 @@ class TestFrmMain : public QObject {
     Q_OBJECT
 
     std::unique_ptr<AppTest::Environment> env_;
-    std::unique_ptr<FrmMain> form_;
 
-    FrmMain& form() { return *form_; }
+    FrmMain& form() { return *env_->form; }
 
     // Load and first activation. ready: the start-up loading succeeded.
     void start(bool ready, std::uint8_t modelId = 0x20, std::uint8_t interfaceKind = Serial)
@@ -37,18 +36,32 @@ class TestFrmMain : public QObject {
         QVERIFY(!form().AnotherInstanceRunning());
         QCOMPARE(CurrentPointer(), Pointer::Hourglass);
         ErrorFlag = !ready;
-        ModelList = ModelListRecord{};
-        ModelList.ModelCount = 1;
-        ModelList.ModelIds.at(0) = modelId;
-        ModelList.ModelIndex = 1;
-        AppSettings.Interface = interfaceKind;
-        AppSettings.ModelName = QStringLiteral("ZX-Q20");
+        selectModel(modelId, interfaceKind, false);
         form().show();
-        QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+        QVERIFY(QTest::qWaitForWindowExposed(&form()));
         QTRY_VERIFY(!SplashMode && form().isEnabled() && CurrentPointer() == Pointer::Default);
     }
-
-    QStringList captions(QMenu* menu)
+    void selectModel(std::uint8_t id, std::uint8_t interfaceKind, bool apply = true)
+    {
+        ModelList.ModelCount = 2;
+        ModelList.ModelIds.at(0) = 0x20;
+        ModelList.ModelIds.at(1) = id;
+        ModelList.ModelIndex = 2;
+        AppSettings.Interface = interfaceKind;
+        AppSettings.ModelName = QStringLiteral("ZX-Q20");
+        if (apply)
+            ApplySelectedModel();
+    }
+    // Model-name editing: the menu item ticked, the box writable, its buttons shown.
+    bool nameEditing()
+    {
+        const bool on = form().MnuSetModelName->isChecked();
+        if (form().TxtModelName->isReadOnly() == on || form().CmdRegModel->isVisible() != on ||
+            form().CmdGetModel->isVisible() != on)
+            qWarning("model-name controls disagree");
+        return on;
+    }
+    static QStringList Captions(QMenu* menu)
     {
         QStringList out;
         for (QAction* action : menu->actions())
@@ -59,74 +72,48 @@ class TestFrmMain : public QObject {
 private Q_SLOTS:
     void initTestCase() { env_ = std::make_unique<AppTest::Environment>(); }
     void cleanupTestCase() { env_.reset(); }
-
     void init()
     {
         env_->install();
-        SplashMode = false;
-        form_ = std::make_unique<FrmMain>();
+        env_->openForm(false);
     }
     void cleanup()
     {
-        form_.reset();
+        env_->form.reset();
         SetPointer(Pointer::Default);
+        SetWaitScaleForTests(5);
     }
 
-    void controlsAsCreated()
+    void controlsAndMenusAsCreated()
     {
         QCOMPARE(form().windowTitle(), QStringLiteral("Identification of Talvik Printers"));
-        QCOMPARE(form().font().family(), QStringLiteral("Arial Unicode MS"));
-        QCOMPARE(form().font().pointSize(), 9);
-        const QFont code = form().TxtSNo->font();
-        QCOMPARE(code.pointSize(), 24);
-        QVERIFY(code.bold());
         QCOMPARE(form().TxtSNo->maxLength(), 10);
         QCOMPARE(form().TxtSNo->text(), QStringLiteral("Printer001"));
-        const QFont name = form().TxtModelName->font();
-        QCOMPARE(name.pointSize(), 18);
-        QVERIFY(name.bold());
         QCOMPARE(form().TxtModelName->maxLength(), 12);
-        QVERIFY(form().TxtModelName->isReadOnly());
-        QCOMPARE(form().DefaultButton(), form().CmdSetSNo);
         QVERIFY(form().CmdSetSNo->isDefault());
-        QVERIFY(form().LblModelID->text().isEmpty());
         QVERIFY(!form().TmrPortCheck.isActive());
-        QCOMPARE(form().TmrPortCheck.interval(), 200);
-
-        form().show();
-        QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
-        QCOMPARE(form().focusWidget(), form().TxtSNo); // first in tab order
-        QVERIFY(form().CmdNumInc->isVisible());
-        QVERIFY(form().LblAutoInc->isVisible());
-        for (QWidget* hidden :
-             {static_cast<QWidget*>(form().CmdSNoBack), static_cast<QWidget*>(form().CmdRegModel),
-              static_cast<QWidget*>(form().CmdGetModel)})
-            QVERIFY2(!hidden->isVisible(), qPrintable(hidden->objectName()));
-        // Every control can be found by its name.
-        for (const char* name : {"TxtSNo", "CmdSetSNo", "CmdGetSNo", "CmdNumInc", "CmdSNoBack",
-                                 "LblAutoInc", "TxtModelName", "CmdRegModel", "CmdGetModel",
-                                 "LblModelID", "LblIFInfo", "LEDPortCondition", "Line1"})
-            QVERIFY2(form().findChild<QWidget*>(QLatin1String(name)), name);
-    }
-
-    void menus()
-    {
-        QCOMPARE(captions(form().MnuFile), QStringList{QStringLiteral("E&xit")});
-        QCOMPARE(captions(form().MnuSet),
+        QCOMPARE(Captions(form().MnuFile), QStringList{QStringLiteral("E&xit")});
+        QCOMPARE(Captions(form().MnuSet),
                  (QStringList{"&Interface ...", "-", "&Model ...", "-",
                               "Identification &Configuration ...", "-", "&Change Model Name ..."}));
-        QCOMPARE(captions(form().MnuHelp),
+        QCOMPARE(Captions(form().MnuHelp),
                  (QStringList{"&Version Information ...", "-", "&Notice ..."}));
-        QVERIFY(form().MnuSetModelName->isCheckable());
         QCOMPARE(form().MnuFileExit->shortcut(), QKeySequence(QStringLiteral("Ctrl+Q")));
+
+        form().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form()));
+        QCOMPARE(form().focusWidget(), form().TxtSNo); // first in tab order
+        QVERIFY(form().CmdNumInc->isVisible() && form().LblAutoInc->isVisible());
+        QVERIFY(!form().CmdSNoBack->isVisible());
+        QVERIFY(!nameEditing());
     }
 
     void programErrorState()
     {
         start(false);
-        QCOMPARE(env_->messages.size(), 1);
-        QCOMPARE(env_->messages.at(0).first, QStringLiteral("Program ERROR!"));
-        QCOMPARE(env_->messages.at(0).second,
+        QCOMPARE(env_->messages().size(), 1);
+        QCOMPARE(env_->messages().at(0).title, QStringLiteral("Program ERROR!"));
+        QCOMPARE(env_->messages().at(0).text,
                  QStringLiteral("The tool environment is damaging.\r\n"
                                 "Please confirm the software environment."));
         QCOMPARE(form().TxtSNo->text(), QStringLiteral("Prg ERROR!"));
@@ -137,19 +124,16 @@ private Q_SLOTS:
         QVERIFY(!form().CmdGetSNo->isEnabled());
         // The model was never applied, so the menu item kept its enabled state
         // and the activation switched model-name editing on.
-        QVERIFY(form().MnuSetModelName->isChecked());
-        QVERIFY(!form().TxtModelName->isReadOnly());
-        QVERIFY(form().CmdRegModel->isVisible());
+        QVERIFY(nameEditing());
 
         // A later activation changes nothing.
         form().hide();
         form().show();
         QEvent activate(QEvent::WindowActivate);
-        QApplication::sendEvent(form_.get(), &activate);
+        QApplication::sendEvent(&form(), &activate);
         QTest::qWait(50);
-        QCOMPARE(env_->messages.size(), 1);
+        QCOMPARE(env_->messages().size(), 1);
         QCOMPARE(form().TxtSNo->text(), QStringLiteral("Prg ERROR!"));
-        QVERIFY(!form().MnuSet->isEnabled());
 
         form().close();
         QVERIFY(!form().isVisible());
@@ -157,34 +141,97 @@ private Q_SLOTS:
         QVERIFY(QDir(env_->dataDir.path()).isEmpty()); // nothing saved
     }
 
-    void readyState_data()
-    {
-        QTest::addColumn<int>("modelId");
-        QTest::addColumn<int>("interfaceKind");
-        QTest::addColumn<bool>("nameEditing");
-        QTest::newRow("model 51h, virtual COM") << 0x51 << int(VirtualCom) << true;
-        QTest::newRow("model 51h, serial") << 0x51 << int(Serial) << false;
-        QTest::newRow("other model, virtual COM") << 0x20 << int(VirtualCom) << false;
-    }
     void readyState()
     {
-        QFETCH(int, modelId);
-        QFETCH(int, interfaceKind);
-        QFETCH(bool, nameEditing);
-        start(true, std::uint8_t(modelId), std::uint8_t(interfaceKind));
-        QVERIFY(env_->messages.isEmpty());
-        QCOMPARE(ModelId, std::uint8_t(modelId));
+        start(true, 0x51, VirtualCom);
+        QVERIFY(env_->messages().isEmpty());
+        QCOMPARE(ModelId, std::uint8_t(0x51));
         QCOMPARE(form().TxtSNo->text(), QStringLiteral("Printer001"));
         QCOMPARE(ForeColor(form().TxtSNo), std::uint32_t(ColourBlack));
-        QVERIFY(form().TxtSNo->isEnabled());
-        QVERIFY(form().MnuSet->isEnabled());
+        QVERIFY(form().TxtSNo->isEnabled() && form().MnuSet->isEnabled());
         QVERIFY(form().CmdSetSNo->isEnabled());
         QCOMPARE(form().DefaultButton(), form().CmdSetSNo);
         QCOMPARE(form().TxtModelName->text(), QStringLiteral("ZX-Q20"));
-        QCOMPARE(form().MnuSetModelName->isEnabled(), nameEditing);
-        QCOMPARE(form().MnuSetModelName->isChecked(), nameEditing);
-        QCOMPARE(form().CmdGetModel->isVisible(), nameEditing);
-        QCOMPARE(form().TxtModelName->isReadOnly(), !nameEditing);
+        QVERIFY(nameEditing()); // the first activation switches editing on where allowed
+    }
+
+    // Only model 51h on the virtual COM port may have its name changed; a new
+    // model switches editing off.
+    void modelNameEditingAllowed_data()
+    {
+        QTest::addColumn<int>("id");
+        QTest::addColumn<int>("interfaceKind");
+        QTest::addColumn<bool>("allowed");
+        QTest::newRow("51h on virtual COM") << 0x51 << int(VirtualCom) << true;
+        QTest::newRow("51h on serial") << 0x51 << int(Serial) << false;
+        QTest::newRow("51h on USB") << 0x51 << int(USB) << false;
+        QTest::newRow("other model on virtual COM") << 0x35 << int(VirtualCom) << false;
+        QTest::newRow("lower-case q") << 0x71 << int(VirtualCom) << false;
+    }
+    void modelNameEditingAllowed()
+    {
+        QFETCH(int, id);
+        QFETCH(int, interfaceKind);
+        QFETCH(bool, allowed);
+        form().show();
+        form().MnuSetModelName->trigger();
+        QVERIFY(nameEditing());
+        selectModel(std::uint8_t(id), std::uint8_t(interfaceKind));
+        QCOMPARE(ModelId, std::uint8_t(id));
+        QCOMPARE(form().TxtModelName->text(), QStringLiteral("ZX-Q20"));
+        QCOMPARE(form().MnuSetModelName->isEnabled(), allowed);
+        QVERIFY(!nameEditing());
+        if (!allowed)
+            return;
+        form().MnuSetModelName->trigger();
+        QVERIFY(nameEditing());
+        form().MnuSetModelName->trigger();
+        QVERIFY(!nameEditing());
+    }
+
+    void nameLengthEnablesSetModelName()
+    {
+        form().show();
+        selectModel(0x51, VirtualCom);
+        form().MnuSetModelName->trigger();
+        QLineEdit* box = form().TxtModelName;
+        box->selectAll();
+        QTest::keyClicks(box, QStringLiteral("ABCD"));
+        QVERIFY(!form().CmdRegModel->isEnabled());
+        form().SetDefaultButton(form().CmdSetSNo);
+        QTest::keyClicks(box, QStringLiteral("E"));
+        QVERIFY(form().CmdRegModel->isEnabled());
+        QCOMPARE(form().DefaultButton(), form().CmdRegModel);
+
+        SetForeColor(box, ColourRed); // as after reading the name from the printer
+        QTest::keyClick(box, Qt::Key_Backspace);
+        QCOMPARE(ForeColor(box), std::uint32_t(ColourBlack));
+        QVERIFY(!form().CmdRegModel->isEnabled());
+    }
+
+    // A click on the identifier label shows it as two upper-case hex digits
+    // for two seconds, with the window disabled meanwhile.
+    void peekAtTheModelId()
+    {
+        form().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form()));
+        ModelId = 0xAF;
+        SetWaitScaleForTests(100);
+        QString captionDuringWait;
+        bool enabledDuringWait = true;
+        QTimer::singleShot(1000, this, [&] {
+            captionDuringWait = form().LblModelID->text();
+            enabledDuringWait = form().isEnabled();
+        });
+        QElapsedTimer clock;
+        clock.start();
+        QTest::mouseClick(form().LblModelID, Qt::LeftButton);
+        const qint64 elapsed = clock.elapsed();
+        QCOMPARE(captionDuringWait, QStringLiteral("AF"));
+        QVERIFY(!enabledDuringWait);
+        QVERIFY2(elapsed >= 2000, qPrintable(QString::number(elapsed)));
+        QVERIFY(form().LblModelID->text().isEmpty());
+        QVERIFY(form().isEnabled());
     }
 
     void enterClicksTheDefaultButton()
@@ -226,14 +273,14 @@ private Q_SLOTS:
     void ctrlQClosesUnlessBusy()
     {
         start(true);
-        QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+        QVERIFY(QTest::qWaitForWindowActive(&form()));
         {
             BusyState busy;
-            QTest::keyClick(form_.get(), Qt::Key_Q, Qt::ControlModifier);
+            QTest::keyClick(&form(), Qt::Key_Q, Qt::ControlModifier);
             QVERIFY(form().isVisible());
         }
         QCOMPARE(env_->portIo->shutdownCalls, 0);
-        QTest::keyClick(form_.get(), Qt::Key_Q, Qt::ControlModifier);
+        QTest::keyClick(&form(), Qt::Key_Q, Qt::ControlModifier);
         QVERIFY(!form().isVisible());
         QCOMPARE(env_->portIo->shutdownCalls, 1);
     }
@@ -244,7 +291,6 @@ private Q_SLOTS:
         SetWaitScaleForTests(100);
         QTimer::singleShot(50, this, [this] { form().close(); });
         WaitMs(300);
-        SetWaitScaleForTests(5);
         QVERIFY(form().isVisible());
         QVERIFY(!form().TmrWait.TmrWait.isActive() && !WaitPending);
         QCOMPARE(env_->portIo->shutdownCalls, 0);
@@ -273,30 +319,19 @@ private Q_SLOTS:
         QCOMPARE(env_->serial->closeCalls, portOpen ? 1 : 0);
     }
 
-    void portCheckSwitch()
-    {
-        EnablePortCheck(true);
-        QVERIFY(form().TmrPortCheck.isActive());
-        EnablePortCheck(false);
-        QVERIFY(!form().TmrPortCheck.isActive());
-    }
-
     void portConditionLamp_data()
     {
         QTest::addColumn<int>("interfaceKind");
         QTest::addColumn<bool>("dsr");
         QTest::addColumn<int>("status");
         QTest::addColumn<std::uint32_t>("colour");
-        const std::uint32_t untouched = ColourBlue;
-        QTest::newRow("serial, DSR held") << int(Serial) << true << 0 << std::uint32_t(ColourGreen);
-        QTest::newRow("serial, no DSR") << int(Serial) << false << 0xD8 << std::uint32_t(ColourRed);
-        QTest::newRow("parallel ready")
-            << int(Parallel) << false << 0xD8 << std::uint32_t(ColourGreen);
-        QTest::newRow("parallel, low bits ignored")
-            << int(Parallel) << false << 0xDF << std::uint32_t(ColourGreen);
-        QTest::newRow("parallel busy") << int(Parallel) << true << 0x58 << std::uint32_t(ColourRed);
-        QTest::newRow("parallel, paper end")
-            << int(Parallel) << true << 0xF8 << std::uint32_t(ColourRed);
+        const std::uint32_t green = ColourGreen, red = ColourRed, untouched = ColourBlue;
+        QTest::newRow("serial, DSR held") << int(Serial) << true << 0 << green;
+        QTest::newRow("serial, no DSR") << int(Serial) << false << 0xD8 << red;
+        QTest::newRow("parallel ready") << int(Parallel) << false << 0xD8 << green;
+        QTest::newRow("parallel, low bits ignored") << int(Parallel) << false << 0xDF << green;
+        QTest::newRow("parallel busy") << int(Parallel) << true << 0x58 << red;
+        QTest::newRow("parallel, paper end") << int(Parallel) << true << 0xF8 << red;
         QTest::newRow("USB") << int(USB) << true << 0xD8 << untouched;
         QTest::newRow("virtual COM") << int(VirtualCom) << true << 0xD8 << untouched;
     }
@@ -311,10 +346,12 @@ private Q_SLOTS:
         env_->serial->dsr = dsr;
         env_->portIo->status = std::uint8_t(status);
         form().LEDPortCondition->setForeColor(ColourBlue);
-        form().TmrPortCheck.start();
+        EnablePortCheck(true);
         if (colour == ColourBlue)
             QTest::qWait(500); // two ticks or more
         QTRY_COMPARE(form().LEDPortCondition->foreColor(), colour);
+        EnablePortCheck(false);
+        QVERIFY(!form().TmrPortCheck.isActive());
     }
 
     void secondInstanceEndsAtLoad()

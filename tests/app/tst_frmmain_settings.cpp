@@ -2,11 +2,10 @@
 // new settings into effect, every other way out leaves the window as it was.
 #include "appfixture.h"
 
-#include "app/frmmain.h"
+#include "app/modelname.h"
 #include "dialogs/dlgifset.h"
 #include "dialogs/dlgmodel.h"
 #include "dialogs/dlgsncfg.h"
-#include "settings/appsettings.h"
 #include "settings/interfaceinfo.h"
 #include "widgetdriver.h"
 
@@ -24,14 +23,25 @@
 using namespace Common;
 using namespace TestSupport;
 
+namespace {
+
+// Each dialog once left with "Set" (or Enter) and once with another way out.
+void LeftBy()
+{
+    QTest::addColumn<bool>("set");
+    QTest::newRow("Set") << true;
+    QTest::newRow("other way out") << false;
+}
+
+} // namespace
+
 class TestFrmMainSettings : public QObject {
     Q_OBJECT
 
     std::unique_ptr<AppTest::Environment> env_;
-    std::unique_ptr<FrmMain> form_;
     bool operated_ = false;
 
-    FrmMain& form() { return *form_; }
+    FrmMain& form() { return *env_->form; }
 
     // Chooses the menu item and, once its dialog is up, operates the dialog
     // as the operator would.
@@ -61,8 +71,6 @@ private Q_SLOTS:
     void init()
     {
         env_->install();
-        AppSettings = AppSettingsRecord{};
-        ModelList = ModelListRecord{};
         ModelList.ModelCount = 2;
         ModelList.ModelNames.at(0) = QStringLiteral("TR-80");
         ModelList.ModelNames.at(1) = QStringLiteral("TR-58Q");
@@ -70,96 +78,65 @@ private Q_SLOTS:
         ModelList.ModelIds.at(1) = 0x51;
         ModelList.ModelIndex = 1;
         AppSettings.ModelName = QStringLiteral("TR-80");
-        form_ = std::make_unique<FrmMain>();
-        form().show();
-        QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+        env_->openForm();
         BuildInterfaceInfo();
     }
     void cleanup()
     {
-        form_.reset();
+        env_->form.reset();
         ReleaseLink();
     }
 
-    void interfaceSetPutsTheNewInterfaceIntoEffect()
+    void interfaceDialog_data() { LeftBy(); }
+    void interfaceDialog()
     {
-        OperateDialog<DlgIFSet>(form().MnuSetIF, [](DlgIFSet& dlg) {
+        QFETCH(bool, set);
+        const QString line = form().LblIFInfo->text();
+        OperateDialog<DlgIFSet>(form().MnuSetIF, [set](DlgIFSet& dlg) {
             ChooseEntry(dlg.CboIF, DlgIFSet::ParallelPage);
             ChooseEntry(dlg.CboLPTPort, 1);
-            Click(dlg.CmdSet);
+            set ? Click(dlg.CmdSet) : PressKey(&dlg, Qt::Key_Escape);
         });
-        QVERIFY(!DialogCancelled);
-        QCOMPARE(form().LblIFInfo->text(), QStringLiteral(" Parallel I/F  (LPT2:)"));
-        QCOMPARE(AppSettings.ActiveInterface, std::uint8_t(Parallel));
-        QCOMPARE(AppSettings.LPTAddress, std::uint16_t(0x278));
-    }
-
-    void interfaceEscapeLeavesTheWindowAlone()
-    {
-        const QString line = form().LblIFInfo->text();
-        OperateDialog<DlgIFSet>(form().MnuSetIF, [](DlgIFSet& dlg) {
-            ChooseEntry(dlg.CboIF, DlgIFSet::USBPage);
-            PressKey(&dlg, Qt::Key_Escape);
-        });
-        QVERIFY(DialogCancelled);
-        QCOMPARE(form().LblIFInfo->text(), line);
-        QCOMPARE(AppSettings.Interface, std::uint8_t(Serial));
+        QCOMPARE(DialogCancelled, !set);
+        QCOMPARE(form().LblIFInfo->text(), set ? QStringLiteral(" Parallel I/F  (LPT2:)") : line);
+        QCOMPARE(AppSettings.ActiveInterface, std::uint8_t(set ? Parallel : Serial));
+        QCOMPARE(AppSettings.LPTAddress, std::uint16_t(set ? 0x278 : 0x378));
         QVERIFY(form().CmdGetSNo->isEnabled());
     }
 
-    void modelSetAppliesTheChosenModel()
+    void modelDialog_data() { LeftBy(); }
+    void modelDialog()
     {
+        QFETCH(bool, set);
         AppSettings.Interface = VirtualCom;
-        OperateDialog<DlgModel>(form().MnuSetModel, [](DlgModel& dlg) {
+        ApplySelectedModel();
+        OperateDialog<DlgModel>(form().MnuSetModel, [set](DlgModel& dlg) {
             ChooseRow(dlg.LstModel, 1);
-            PressKey(&dlg, Qt::Key_Return);
+            set ? PressKey(&dlg, Qt::Key_Return) : Click(dlg.CmdCancel);
         });
-        QCOMPARE(ModelId, std::uint8_t(0x51));
-        QCOMPARE(form().TxtModelName->text(), QStringLiteral("TR-58Q"));
-        QVERIFY(form().MnuSetModelName->isEnabled()); // 51h on the virtual COM port
+        QCOMPARE(ModelId, std::uint8_t(set ? 0x51 : 0x20));
+        QCOMPARE(form().TxtModelName->text(), set ? QStringLiteral("TR-58Q") : "TR-80");
+        QCOMPARE(ModelList.ModelIndex, std::uint8_t(set ? 2 : 1));
+        QCOMPARE(form().MnuSetModelName->isEnabled(), set); // 51h on the virtual COM port
     }
 
-    void modelCancelLeavesTheWindowAlone()
+    void identificationDialog_data() { LeftBy(); }
+    void identificationDialog()
     {
-        ModelId = 0x20;
-        form().TxtModelName->setText(QStringLiteral("TR-80"));
-        OperateDialog<DlgModel>(form().MnuSetModel, [](DlgModel& dlg) {
-            ChooseRow(dlg.LstModel, 1);
-            Click(dlg.CmdCancel);
-        });
-        QCOMPARE(ModelId, std::uint8_t(0x20));
-        QCOMPARE(form().TxtModelName->text(), QStringLiteral("TR-80"));
-        QCOMPARE(ModelList.ModelIndex, std::uint8_t(1));
-    }
-
-    void identificationSetRestartsTheCodeAndItsHistory()
-    {
-        HistoryCount = 3;
-        form().CmdSNoBack->show();
-        OperateDialog<DlgSNCfg>(form().MnuSetSNo, [](DlgSNCfg& dlg) {
-            QVERIFY(QTest::qWaitFor([&dlg] { return dlg.isEnabled(); }, 10000));
-            TypeText(dlg.TxtSNo, QStringLiteral("Label00042"));
-            Click(dlg.CmdSet);
-        });
-        QCOMPARE(form().TxtSNo->text(), QStringLiteral("Label00042"));
-        QCOMPARE(AppSettings.StartNum, 42);
-        QCOMPARE(HistoryCount, std::uint8_t(0));
-        QVERIFY(form().CmdSNoBack->isHidden());
-    }
-
-    void identificationCancelKeepsTheHistory()
-    {
+        QFETCH(bool, set);
         HistoryCount = 3;
         form().CmdSNoBack->show();
         const QString shown = form().TxtSNo->text();
-        OperateDialog<DlgSNCfg>(form().MnuSetSNo, [](DlgSNCfg& dlg) {
+        OperateDialog<DlgSNCfg>(form().MnuSetSNo, [set](DlgSNCfg& dlg) {
             QVERIFY(QTest::qWaitFor([&dlg] { return dlg.isEnabled(); }, 10000));
             TypeText(dlg.TxtSNo, QStringLiteral("Label00042"));
-            Click(dlg.CmdCancel);
+            Click(set ? dlg.CmdSet : dlg.CmdCancel);
         });
-        QCOMPARE(form().TxtSNo->text(), shown);
-        QCOMPARE(HistoryCount, std::uint8_t(3));
-        QVERIFY(!form().CmdSNoBack->isHidden());
+        // "Set" restarts the code and its history.
+        QCOMPARE(form().TxtSNo->text(), set ? QStringLiteral("Label00042") : shown);
+        QCOMPARE(AppSettings.StartNum, set ? 42 : 1);
+        QCOMPARE(HistoryCount, std::uint8_t(set ? 0 : 3));
+        QCOMPARE(form().CmdSNoBack->isHidden(), set);
     }
 };
 

@@ -1,6 +1,7 @@
 // The Windows Driver page against the real print service: the printers that a
 // CUPS scheduler reports, listed at start-up, offered by the dialog with the
-// port each one prints to; and no scheduler at all.
+// port each one prints to; and no scheduler at all (the dialog's empty list
+// is tested with tst_dlgifset).
 #include "dialogs/dlgifset.h"
 
 #include "settings/appsettings.h"
@@ -47,21 +48,6 @@ private Q_SLOTS:
         QVERIFY2(clock.elapsed() < 500, qPrintable(QString::number(clock.elapsed())));
         QVERIFY(LstWinDrv.isEmpty());
         QCOMPARE(AppSettings.WinPrinterCount, std::uint8_t(0));
-
-        AppSettings.WinDevice = QStringLiteral("Kitchen");
-        AppSettings.WinPort = QStringLiteral("file:/dev/null");
-        DlgIFSet dlg;
-        QVERIFY(ShowAndActivate(&dlg));
-        ChooseEntry(dlg.CboIF, DlgIFSet::WinDrvPage);
-        QCOMPARE(dlg.CboWinDevice->count(), 0);
-        QVERIFY(!dlg.CboWinDevice->isEnabled());
-        QCOMPARE(dlg.LblWinPort->text(), QString());
-        QVERIFY(!dlg.CmdSet->isEnabled());
-        ChooseEntry(dlg.CboIF, DlgIFSet::SerialPage);
-        Click(dlg.CmdSet);
-        QVERIFY(!DialogCancelled);
-        QCOMPARE(AppSettings.WinDevice, QString());
-        QCOMPARE(AppSettings.WinPort, QString());
     }
 
     void printersOfARealScheduler()

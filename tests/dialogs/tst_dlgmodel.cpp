@@ -2,9 +2,7 @@
 // "Set" records a choice.
 #include "dialogs/dlgmodel.h"
 
-#include "settings/appsettings.h"
-#include "settingsdump.h"
-#include "widgetdriver.h"
+#include "dialogfixture.h"
 
 #include <QListWidget>
 #include <QPushButton>
@@ -42,52 +40,44 @@ private Q_SLOTS:
         QVERIFY(dlg.LstModel->item(1)->isSelected());
     }
 
-    void setWithoutTouchingTheListWritesTheSameModel()
+    // "Set" untouched keeps the model; Enter takes the chosen one.
+    void setStoresTheChosenModel_data()
     {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QString>("model");
+        QTest::newRow("untouched, Set") << -1 << "TR-58 Mini 2";
+        QTest::newRow("third, Enter") << 2 << "KX-Q 3";
+    }
+    void setStoresTheChosenModel()
+    {
+        QFETCH(int, row);
+        QFETCH(QString, model);
         DlgModel dlg;
         QVERIFY(ShowAndActivate(&dlg));
-        Click(dlg.CmdSet);
+        if (row < 0) {
+            Click(dlg.CmdSet);
+        } else {
+            ChooseRow(dlg.LstModel, row);
+            PressKey(&dlg, Qt::Key_Return);
+        }
         QCOMPARE(dlg.result(), int(QDialog::Accepted));
         QVERIFY(!DialogCancelled);
-        QCOMPARE(AppSettings.ModelName, QStringLiteral("TR-58 Mini"));
-        QCOMPARE(ModelList.ModelIndex, std::uint8_t(2));
+        QCOMPARE(AppSettings.ModelName + QLatin1Char(' ') + QString::number(ModelList.ModelIndex),
+                 model);
     }
 
-    void enterStoresTheChosenModel()
-    {
-        DlgModel dlg;
-        QVERIFY(ShowAndActivate(&dlg));
-        ChooseRow(dlg.LstModel, 2);
-        PressKey(&dlg, Qt::Key_Return);
-        QCOMPARE(dlg.result(), int(QDialog::Accepted));
-        QVERIFY(!DialogCancelled);
-        QCOMPARE(AppSettings.ModelName, QStringLiteral("KX-Q"));
-        QCOMPARE(ModelList.ModelIndex, std::uint8_t(3));
-    }
-
-    void everyWayOutButSetStoresNothing_data()
-    {
-        QTest::addColumn<QString>("way");
-        QTest::newRow("Cancel") << "cancel";
-        QTest::newRow("Escape") << "escape";
-        QTest::newRow("close box") << "close";
-    }
+    void everyWayOutButSetStoresNothing_data() { DialogTest::WaysOut(); }
     void everyWayOutButSetStoresNothing()
     {
-        QFETCH(QString, way);
-        const QString before = DumpSettingsAndModel();
+        QFETCH(int, way);
+        const QString before = DescribeWithModel();
         DlgModel dlg;
         QVERIFY(ShowAndActivate(&dlg));
         ChooseRow(dlg.LstModel, 0);
-        if (way == QLatin1String("cancel"))
-            Click(dlg.CmdCancel);
-        else if (way == QLatin1String("escape"))
-            PressKey(&dlg, Qt::Key_Escape);
-        else
-            dlg.close();
+        DialogTest::LeaveBy(dlg, dlg.CmdCancel, way);
         QVERIFY(!dlg.isVisible());
         QVERIFY(DialogCancelled);
-        QCOMPARE(DumpSettingsAndModel(), before);
+        QCOMPARE(DescribeWithModel(), before);
     }
 };
 

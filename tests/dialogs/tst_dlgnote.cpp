@@ -11,12 +11,17 @@ using Common::DialogCancelled;
 
 namespace {
 
-// Runs the dialog modally and presses the key once it is up. Should the key
-// not close it, the dialog is ended with code 99 so the test fails instead
-// of hanging.
-int ExecWithKey(DlgNote& dialog, Qt::Key key)
+// Runs the dialog modally and presses the key (0: clicks Close) once it is
+// up. Should that not close it, the dialog is ended with code 99 so the test
+// fails instead of hanging.
+int ExecWithKey(DlgNote& dialog, int key)
 {
-    QTimer::singleShot(50, &dialog, [&dialog, key] { QTest::keyClick(&dialog, key); });
+    QTimer::singleShot(50, &dialog, [&dialog, key] {
+        if (key == 0)
+            dialog.CmfClose->click();
+        else
+            QTest::keyClick(&dialog, Qt::Key(key));
+    });
     QTimer::singleShot(10000, &dialog, [&dialog] { dialog.done(99); });
     return dialog.exec();
 }
@@ -41,7 +46,6 @@ private Q_SLOTS:
     void atTheFirstStart();
     void keysClose_data();
     void keysClose();
-    void closeButton();
 };
 
 void TestDlgNote::fromTheHelpMenu()
@@ -75,6 +79,7 @@ void TestDlgNote::keysClose_data()
     QTest::newRow("keypad Enter, menu") << false << int(Qt::Key_Enter);
     QTest::newRow("Escape, first start") << true << int(Qt::Key_Escape);
     QTest::newRow("Escape, menu") << false << int(Qt::Key_Escape);
+    QTest::newRow("Close button, menu") << false << 0;
 }
 
 void TestDlgNote::keysClose()
@@ -83,18 +88,10 @@ void TestDlgNote::keysClose()
     QFETCH(int, key);
     DialogCancelled = !firstStart;
     DlgNote note;
-    QVERIFY(ExecWithKey(note, Qt::Key(key)) != 99);
+    QVERIFY(ExecWithKey(note, key) != 99);
     QVERIFY(!note.isVisible());
     // The dialog leaves the flag as it found it.
     QCOMPARE(DialogCancelled, !firstStart);
-}
-
-void TestDlgNote::closeButton()
-{
-    DlgNote note;
-    QTimer::singleShot(50, note.CmfClose, &QPushButton::click);
-    QTimer::singleShot(10000, &note, [&note] { note.done(99); });
-    QVERIFY(note.exec() != 99);
 }
 
 QTEST_MAIN(TestDlgNote)

@@ -3,11 +3,9 @@
 // checks of the code and what a successful "Set" stores.
 #include "dialogs/dlgsncfg.h"
 
-#include "app/msgbox.h"
 #include "app/pointer.h"
-#include "settings/appsettings.h"
-#include "settingsdump.h"
-#include "widgetdriver.h"
+#include "capturedmessages.h"
+#include "dialogfixture.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -15,6 +13,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <optional>
 
 using namespace Common;
 using namespace TestSupport;
@@ -23,7 +22,7 @@ class TestDlgSNCfg : public QObject {
     Q_OBJECT
 
 private:
-    QStringList boxes_;
+    std::optional<CapturedMessages> messages_;
 
     // Opens the dialog and waits for its delayed fill.
     static bool OpenFilled(DlgSNCfg& dlg)
@@ -34,19 +33,14 @@ private:
     }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        SetMsgBoxHandler([this](const QString& title, const QString& text) {
-            boxes_ << title + QLatin1Char('|') + text;
-        });
-    }
-
     void init()
     {
         AppSettings = AppSettingsRecord{};
         DialogCancelled = true;
-        boxes_.clear();
+        messages_.reset();
+        messages_.emplace();
     }
+    void cleanupTestCase() { messages_.reset(); }
 
     void loadsPlaceholdersThenTheSettings()
     {
@@ -151,7 +145,7 @@ private Q_SLOTS:
         QFETCH(bool, accepted);
         QFETCH(int, startNum);
         AppSettings.StartNum = 77;
-        const QString before = DumpSettings(AppSettings);
+        const QString before = Describe(AppSettings);
         DlgSNCfg dlg;
         QVERIFY(OpenFilled(dlg));
         TypeText(dlg.TxtSNo, code);
@@ -159,15 +153,17 @@ private Q_SLOTS:
         ChooseEntry(dlg.CboNumLen, numberLength);
         Click(dlg.CmdSet);
         if (!accepted) {
-            QCOMPARE(boxes_,
-                     QStringList{QStringLiteral("Code ERROR!|Some set items are not correct.")});
+            QCOMPARE(messages_->all().size(), 1);
+            QCOMPARE(messages_->all().at(0).title, QStringLiteral("Code ERROR!"));
+            QCOMPARE(messages_->all().at(0).text,
+                     QStringLiteral("Some set items are not correct."));
             QVERIFY(dlg.isVisible());
             QVERIFY(DialogCancelled);
-            QCOMPARE(DumpSettings(AppSettings), before);
+            QCOMPARE(Describe(AppSettings), before);
             QCOMPARE(dlg.TxtSNo->text(), code); // the entries stay for correcting
             return;
         }
-        QVERIFY(boxes_.isEmpty());
+        QVERIFY(messages_->isEmpty());
         QCOMPARE(dlg.result(), int(QDialog::Accepted));
         QVERIFY(!DialogCancelled);
         QCOMPARE(AppSettings.SerialNo, code);
@@ -176,61 +172,34 @@ private Q_SLOTS:
         QCOMPARE(AppSettings.StartNum, startNum);
     }
 
-    void setStoresEveryChoice()
-    {
-        DlgSNCfg dlg;
-        QVERIFY(OpenFilled(dlg));
-        ChooseEntry(dlg.CboAlign, 1);
-        Click(dlg.ChkAutoInc);
-        ChooseEntry(dlg.CboSpcChar, 0x5F - 0x20);
-        Click(dlg.CmdSet);
-        QCOMPARE(AppSettings.SNoAlign, std::uint8_t(1));
-        QVERIFY(!AppSettings.AutoInc);
-        QCOMPARE(AppSettings.SNoSpcChar, std::uint8_t(0x5F));
-        QCOMPARE(AppSettings.SNoLength, std::uint8_t(10));
-        QCOMPARE(AppSettings.StartNum, 0);
-    }
-
-    void tildeRoundTrips()
+    void setStoresEveryChoiceAndShowsItAgain()
     {
         {
             DlgSNCfg dlg;
             QVERIFY(OpenFilled(dlg));
-            ChooseEntry(dlg.CboSpcChar, 94);
-            QCOMPARE(dlg.CboSpcChar->currentText(), QStringLiteral("~(7Eh)"));
-            Click(dlg.CmdSet);
+            QVERIFY(DialogTest::Operate(&dlg, "CboAlign=1 ChkAutoInc CboSpcChar=94 CmdSet"));
         }
-        QCOMPARE(AppSettings.SNoSpcChar, std::uint8_t(0x7E));
+        QCOMPARE(Fields(AppSettings, "SNoAlign AutoInc SNoSpcChar SNoLength StartNum"),
+                 QStringLiteral("1 0 126 10 0"));
         DlgSNCfg again;
         QVERIFY(OpenFilled(again));
         QCOMPARE(again.CboSpcChar->currentText(), QStringLiteral("~(7Eh)"));
+        QCOMPARE(again.CboAlign->currentIndex(), 1);
     }
 
-    void cancelAndEscapeStoreNothing_data()
+    void everyWayOutButSetStoresNothing_data() { DialogTest::WaysOut(); }
+    void everyWayOutButSetStoresNothing()
     {
-        QTest::addColumn<bool>("escape");
-        QTest::newRow("Cancel") << false;
-        QTest::newRow("Escape") << true;
-    }
-    void cancelAndEscapeStoreNothing()
-    {
-        QFETCH(bool, escape);
-        const QString before = DumpSettings(AppSettings);
+        QFETCH(int, way);
+        const QString before = Describe(AppSettings);
         DlgSNCfg dlg;
         QVERIFY(OpenFilled(dlg));
-        TypeText(dlg.TxtSNo, QStringLiteral("Other12345"));
-        ChooseEntry(dlg.CboStartNum, 5);
-        ChooseEntry(dlg.CboNumLen, 5);
-        ChooseEntry(dlg.CboSpcChar, 94);
-        ChooseEntry(dlg.CboAlign, 1);
-        Click(dlg.ChkAutoInc);
-        if (escape)
-            PressKey(&dlg, Qt::Key_Escape);
-        else
-            Click(dlg.CmdCancel);
+        QVERIFY(DialogTest::Operate(&dlg, "TxtSNo=Other12345 CboStartNum=5 CboNumLen=5 "
+                                          "CboSpcChar=94 CboAlign=1 ChkAutoInc"));
+        DialogTest::LeaveBy(dlg, dlg.CmdCancel, way);
         QVERIFY(!dlg.isVisible());
         QVERIFY(DialogCancelled);
-        QCOMPARE(DumpSettings(AppSettings), before);
+        QCOMPARE(Describe(AppSettings), before);
     }
 };
 

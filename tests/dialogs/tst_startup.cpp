@@ -5,7 +5,6 @@
 
 #include "../app/appfixture.h"
 
-#include "app/frmmain.h"
 #include "app/pointer.h"
 #include "dialogs/dlgnote.h"
 #include "dialogs/dlgver.h"
@@ -67,9 +66,8 @@ class TestStartup : public QObject {
     Q_OBJECT
 
     std::unique_ptr<AppTest::Environment> env_;
-    std::unique_ptr<FrmMain> form_;
 
-    FrmMain& form() { return *form_; }
+    FrmMain& form() { return *env_->form; }
     QString dataFile(const QString& name) const { return env_->dataDir.filePath(name); }
     bool write(const QString& name, const QByteArray& bytes)
     {
@@ -96,13 +94,6 @@ class TestStartup : public QObject {
                !form().MnuSet->isEnabled() && !form().CmdSetSNo->isEnabled() &&
                !form().CmdGetSNo->isEnabled();
     }
-    QStringList titles() const
-    {
-        QStringList out;
-        for (const AppTest::Message& m : env_->messages)
-            out << m.first;
-        return out;
-    }
 
 private Q_SLOTS:
     void initTestCase() { env_ = std::make_unique<AppTest::Environment>(); }
@@ -115,11 +106,11 @@ private Q_SLOTS:
         SetSettingsClockForTests([] { return ExitTime; });
         for (const QString& name : {SettingsFileName, ModelDataFileName})
             QFile::remove(dataFile(name));
-        form_ = std::make_unique<FrmMain>();
+        env_->openForm(false);
     }
     void cleanup()
     {
-        form_.reset();
+        env_->form.reset();
         SetSettingsClockForTests(nullptr);
         SetPointer(Pointer::Default);
     }
@@ -132,7 +123,7 @@ private Q_SLOTS:
         QCOMPARE(answerer.seen, QStringList{QStringLiteral("Welcome!")});
         QCOMPARE(answerer.progressAtNotice, QStringLiteral("Now Initializing..."));
         QVERIFY(!ErrorFlag);
-        QVERIFY(env_->messages.isEmpty());
+        QVERIFY(env_->messages().isEmpty());
         QVERIFY(!inProgramErrorState());
         QCOMPARE(form().TxtModelName->text(), QStringLiteral("ZX-P700"));
         QCOMPARE(form().TxtSNo->text(), QStringLiteral("Printer001"));
@@ -159,6 +150,7 @@ private Q_SLOTS:
         QCOMPARE(form().TxtModelName->text(), QStringLiteral("ZX-P750"));
         QCOMPARE(form().TxtSNo->text(), QStringLiteral("Counter041"));
         QCOMPARE(AppSettings.LPTAddress, 0x278);
+        QCOMPARE(ModelList.ModelIndex, 2);
 
         // Rewritten whole at exit: new date, the model name in the list's spelling.
         form().close();
@@ -204,9 +196,12 @@ private Q_SLOTS:
         start();
         QVERIFY(ErrorFlag);
         QVERIFY(inProgramErrorState());
-        QCOMPARE(this->titles(), titles);
-        QVERIFY2(env_->messages.at(0).second.contains(firstText),
-                 qPrintable(env_->messages.at(0).second));
+        QCOMPARE(env_->titles(), titles);
+        QVERIFY2(env_->messages().at(0).text.contains(firstText),
+                 qPrintable(env_->messages().at(0).text));
+        // What was loaded before the failure stays; the model list stays empty.
+        QCOMPARE(AppSettings.COMPort, settings.startsWith("Zentab") ? 3 : 1);
+        QCOMPARE(ModelList.ModelCount, 0);
 
         form().close();
         QVERIFY(!form().isVisible());
@@ -229,7 +224,7 @@ private Q_SLOTS:
         form().MnuHelpVersion->trigger();
         QCOMPARE(answerer.seen,
                  (QStringList{QStringLiteral("Notice"), QStringLiteral("Version Information")}));
-        QVERIFY(env_->messages.isEmpty()); // nothing was read
+        QVERIFY(env_->messages().isEmpty()); // nothing was read
         QVERIFY(!ErrorFlag);
         QCOMPARE(AppSettings.ModelName, before);
     }

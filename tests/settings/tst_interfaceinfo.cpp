@@ -3,8 +3,8 @@
 #include "settings/interfaceinfo.h"
 
 #include "../app/appfixture.h"
-#include "app/frmmain.h"
 #include "app/ledindicator.h"
+#include "settingsrecord.h"
 
 #include <QAction>
 #include <QLabel>
@@ -13,59 +13,12 @@
 
 using namespace Common;
 
-namespace {
-
-// A serial control that notes what the interface line showed when the port
-// was opened and closed, so the order of the steps can be checked.
-class RecordingSerial final : public SerialControl {
-public:
-    QStringList events;
-    bool failOpen = false;
-
-    void setCommPort(int port) override { port_ = port; }
-    int commPort() const override { return port_; }
-    bool setSettings(const QString&) override { return true; }
-    void setHandshaking(Handshaking) override {}
-    bool portOpen() const override { return open_; }
-    bool open() override
-    {
-        events << QStringLiteral("open COM%1 under: %2").arg(port_).arg(shownLine());
-        open_ = !failOpen;
-        return open_;
-    }
-    void close() override
-    {
-        events << QStringLiteral("close COM%1 under: %2").arg(port_).arg(shownLine());
-        open_ = false;
-    }
-    int inBufferCount() override { return 0; }
-    int outBufferCount() override { return 0; }
-    void discardInput() override {}
-    void discardOutput() override {}
-    bool output(const QByteArray&) override { return true; }
-    std::optional<std::uint8_t> inputByte() override { return std::nullopt; }
-    bool dsrHolding() override { return true; }
-    QString errorString() const override { return QStringLiteral("Device or resource busy"); }
-
-private:
-    static QString shownLine()
-    {
-        return MainForm().LblIFInfo->text().section(QLatin1Char('\r'), 0, 0);
-    }
-    int port_ = 1;
-    bool open_ = false;
-};
-
-} // namespace
-
 class TestInterfaceInfo : public QObject {
     Q_OBJECT
 
     std::unique_ptr<AppTest::Environment> env_;
-    std::unique_ptr<FrmMain> form_;
-    RecordingSerial* serial_ = nullptr;
 
-    FrmMain& form() { return *form_; }
+    FrmMain& form() { return *env_->form; }
     bool ledShown() { return !form().LEDPortCondition->isHidden(); }
 
 private Q_SLOTS:
@@ -75,18 +28,17 @@ private Q_SLOTS:
     void init()
     {
         env_->install();
-        auto serial = std::make_unique<RecordingSerial>();
-        serial_ = serial.get();
-        SetSerialControl(std::move(serial));
-        AppSettings = AppSettingsRecord{};
-        ModelList = ModelListRecord{};
-        ModelId = 0;
-        ErrorFlag = false;
-        form_ = std::make_unique<FrmMain>();
+        // Notes the interface line at each open and close of the serial port,
+        // so that the order of the steps shows.
+        env_->serial->context = [] {
+            return " under: " + MainForm().LblIFInfo->text().section(QLatin1Char('\r'), 0, 0);
+        };
+        env_->openForm(false);
     }
     void cleanup()
     {
-        form_.reset();
+        env_->serial->context = nullptr; // the window it reads goes first
+        env_->form.reset();
         ReleaseLink();
     }
 
@@ -95,18 +47,19 @@ private Q_SLOTS:
         AppSettings.COMPort = 4;
         AppSettings.PortOpen = true;
         BuildInterfaceInfo();
-        QCOMPARE(serial_->events,
+        QCOMPARE(env_->serial->events,
                  QStringList{QStringLiteral("open COM4 under:  Serial I/F  (COM4:)")});
-        QVERIFY(serial_->portOpen());
+        QVERIFY(MSComm().portOpen());
         QCOMPARE(AppSettings.ActiveInterface, std::uint8_t(Serial));
         QVERIFY(ledShown());
         QVERIFY(form().TmrPortCheck.isActive());
 
         AppSettings.Interface = Parallel;
         BuildInterfaceInfo();
-        QCOMPARE(serial_->events.size(), 2);
-        QCOMPARE(serial_->events.at(1), QStringLiteral("close COM4 under:  Serial I/F  (COM4:)"));
-        QVERIFY(!serial_->portOpen());
+        QCOMPARE(env_->serial->events.size(), 2);
+        QCOMPARE(env_->serial->events.at(1),
+                 QStringLiteral("close COM4 under:  Serial I/F  (COM4:)"));
+        QVERIFY(!MSComm().portOpen());
         QCOMPARE(form().LblIFInfo->text(), QStringLiteral(" Parallel I/F  (LPT1:)"));
         QCOMPARE(AppSettings.ActiveInterface, std::uint8_t(Parallel));
         QVERIFY(ledShown());
@@ -114,49 +67,37 @@ private Q_SLOTS:
         QVERIFY(!ErrorFlag);
     }
 
-    void serialOpenedPerOperationHasNoLampAndNoWatch()
-    {
-        form().LEDPortCondition->show();
-        BuildInterfaceInfo();
-        QVERIFY(serial_->events.isEmpty());
-        QVERIFY(!ledShown());
-        QVERIFY(!form().TmrPortCheck.isActive());
-        QVERIFY(form().CmdGetSNo->isEnabled());
-        QVERIFY(AppSettings.TwoWayLink);
-        QCOMPARE(form().LblIFInfo->text(),
-                 QStringLiteral(" Serial I/F  (COM1:)\r\n 19200bps,  None-Pariry, 8bits, DTR/DSR"));
-    }
-
-    void outputOnlyLinksCannotReadBack_data()
+    // What the interface allows shows on the window: the lamp and its timer,
+    // "Get S/No.", and the two-way flag. An unknown interface changes nothing.
+    void windowFollowsTheInterface_data()
     {
         QTest::addColumn<int>("kind");
-        QTest::newRow("USB") << int(USB);
-        QTest::newRow("Windows driver") << int(WindowsDriver);
+        QTest::addColumn<bool>("led");
+        QTest::addColumn<bool>("getSNo");
+        QTest::newRow("serial, opened per operation") << int(Serial) << false << true;
+        QTest::newRow("USB") << int(USB) << false << false;
+        QTest::newRow("Windows driver") << int(WindowsDriver) << false << false;
+        QTest::newRow("unknown, after parallel") << 9 << true << true;
     }
-    void outputOnlyLinksCannotReadBack()
+    void windowFollowsTheInterface()
     {
         QFETCH(int, kind);
-        AppSettings.TwoWayLink = true;
-        AppSettings.Interface = static_cast<std::uint8_t>(kind);
-        BuildInterfaceInfo();
-        QVERIFY(!form().CmdGetSNo->isEnabled());
-        QVERIFY(!AppSettings.TwoWayLink);
-        QVERIFY(!ledShown());
-        QVERIFY(!form().TmrPortCheck.isActive());
-        QCOMPARE(int(AppSettings.ActiveInterface), kind);
-    }
-
-    void unknownInterfaceKeepsTheWindowsState()
-    {
+        QFETCH(bool, led);
+        QFETCH(bool, getSNo);
         AppSettings.Interface = Parallel;
         BuildInterfaceInfo();
-        AppSettings.Interface = 9;
+        form().LEDPortCondition->show();
+        AppSettings.TwoWayLink = true;
+        AppSettings.Interface = std::uint8_t(kind);
         BuildInterfaceInfo();
-        QCOMPARE(form().LblIFInfo->text(), QString());
-        QVERIFY(ledShown());
-        QVERIFY(form().CmdGetSNo->isEnabled());
-        QVERIFY(AppSettings.TwoWayLink);
-        QCOMPARE(AppSettings.ActiveInterface, std::uint8_t(9));
+        QCOMPARE(ledShown(), led);
+        QCOMPARE(form().TmrPortCheck.isActive(), led);
+        QCOMPARE(form().CmdGetSNo->isEnabled(), getSNo);
+        QCOMPARE(AppSettings.TwoWayLink, getSNo);
+        QCOMPARE(int(AppSettings.ActiveInterface), kind);
+        QVERIFY(env_->serial->events.isEmpty());
+        if (kind == 9)
+            QCOMPARE(form().LblIFInfo->text(), QString());
     }
 
     void modelNameEditingFollowsTheInterface()
@@ -176,12 +117,12 @@ private Q_SLOTS:
 
     void aFailedOpenIsLeftToOpenPortToReport()
     {
-        serial_->failOpen = true;
+        env_->serial->failOpen = true;
         AppSettings.PortOpen = true;
         BuildInterfaceInfo();
         QVERIFY(ErrorFlag);
-        QCOMPARE(env_->messages.size(), 1);
-        QCOMPARE(env_->messages.at(0).first, QStringLiteral("Port ERROR!"));
+        QCOMPARE(env_->messages().size(), 1);
+        QCOMPARE(env_->messages().at(0).title, QStringLiteral("Port ERROR!"));
         QCOMPARE(AppSettings.ActiveInterface, std::uint8_t(Serial));
     }
 
@@ -222,36 +163,8 @@ private Q_SLOTS:
     {
         QFETCH(QString, setup);
         QFETCH(QString, text);
-        AppSettingsRecord s;
-        s.LANIP = QStringLiteral("10.0.0.7");
-        s.WinDevice = QStringLiteral("Kitchen");
-        for (const QString& assignment : setup.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
-            const QString key = assignment.section(QLatin1Char('='), 0, 0);
-            const QString value = assignment.section(QLatin1Char('='), 1);
-            const int n = value.toInt();
-            if (key == QLatin1String("Interface"))
-                s.Interface = static_cast<std::uint8_t>(n);
-            else if (key == QLatin1String("COMPort"))
-                s.COMPort = static_cast<std::uint8_t>(n);
-            else if (key == QLatin1String("COMBaud"))
-                s.COMBaud = static_cast<std::uint16_t>(n);
-            else if (key == QLatin1String("COMParity"))
-                s.COMParity = static_cast<std::uint8_t>(n);
-            else if (key == QLatin1String("COMBits"))
-                s.COMBits = static_cast<std::uint8_t>(n);
-            else if (key == QLatin1String("COMFlow"))
-                s.COMFlow = static_cast<std::uint8_t>(n);
-            else if (key == QLatin1String("LPTPort"))
-                s.LPTPort = static_cast<std::uint8_t>(n);
-            else if (key == QLatin1String("USBPort"))
-                s.USBPort = static_cast<std::uint8_t>(n);
-            else if (key == QLatin1String("LANPort"))
-                s.LANPort = static_cast<std::uint16_t>(n);
-            else if (key == QLatin1String("WinPort"))
-                s.WinPort = value;
-            else
-                QFAIL(qPrintable(QStringLiteral("unknown key ") + key));
-        }
+        const AppSettingsRecord s =
+            TestSupport::Record("LANIP=10.0.0.7 WinDevice=Kitchen " + setup);
         QCOMPARE(InterfaceInfoText(s), text);
     }
 
@@ -286,13 +199,6 @@ private Q_SLOTS:
         QCOMPARE(effects->ledShown, led);
         QCOMPARE(effects->getSNoEnabled, getSNo);
         QCOMPARE(effects->twoWayLink, twoWay);
-    }
-
-    void unknownInterfaceHasNoEffects()
-    {
-        AppSettingsRecord s;
-        s.Interface = 6;
-        QVERIFY(!InterfaceEffectsFor(s).has_value());
     }
 };
 

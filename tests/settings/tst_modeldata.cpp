@@ -7,8 +7,7 @@
 #include <QtTest>
 
 using namespace Common;
-using TestSupport::MessageLog;
-using TestSupport::ScopedDataFolder;
+using namespace TestSupport;
 
 namespace {
 
@@ -45,13 +44,12 @@ private Q_SLOTS:
     void headerOnlyGivesTheDefaultModel();
     void wrongHeaderLeavesTheListEmpty_data();
     void wrongHeaderLeavesTheListEmpty();
-    void emptyFileIsAReadFailure();
     void sixteenModelsAtMost();
     void fileOrderIsKept();
     void selection_data();
     void selection();
-    void loadShowsAWrongHeader();
-    void loadReportsAMissingFile();
+    void loadFromDisk_data();
+    void loadFromDisk();
     void exampleFile();
 };
 
@@ -135,14 +133,6 @@ void TestModelData::wrongHeaderLeavesTheListEmpty()
     QCOMPARE(name, QStringLiteral("From settings"));
 }
 
-void TestModelData::emptyFileIsAReadFailure()
-{
-    const Parsed p = Parse(QByteArray(), QStringLiteral("From settings"));
-    QCOMPARE(p.status, LoadStatus::Failed);
-    QCOMPARE(p.list.ModelCount, 0);
-    QCOMPARE(p.modelName, QStringLiteral("From settings"));
-}
-
 void TestModelData::sixteenModelsAtMost()
 {
     QByteArray lines;
@@ -193,36 +183,74 @@ void TestModelData::selection()
     QCOMPARE(p.modelName, name);
 }
 
-void TestModelData::loadShowsAWrongHeader()
+// Damaged files on disk: none may crash the reader or change the file; only
+// a wrong header shows its message here (the start-up loading shows the rest).
+void TestModelData::loadFromDisk_data()
 {
-    ScopedDataFolder folder;
-    QVERIFY(folder.write(QStringLiteral("Models.Dat"), "Models\r\n35ZX-P700\r\n"));
-    AppSettings.ModelName = QStringLiteral("ZX-P700");
-    MessageLog messages;
-    QCOMPARE(LoadModelData().status, LoadStatus::WrongHeader);
-    QCOMPARE(messages.entries.size(), 1);
-    QCOMPARE(messages.entries.at(0).first, QStringLiteral("Model Data ERROR!"));
-    QCOMPARE(messages.entries.at(0).second, QStringLiteral("Failed to load the Model data."));
-    QCOMPARE(ModelList.ModelCount, 0);
+    QTest::addColumn<QString>("fixture"); // empty: no file
+    QTest::addColumn<LoadStatus>("status");
+    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<QList<int>>("ids");
+    const LoadStatus done = LoadStatus::Done, wrong = LoadStatus::WrongHeader;
+    QTest::newRow("missing") << "" << LoadStatus::Failed << QStringList() << QList<int>();
+    QTest::newRow("truncated header")
+        << "models_truncatedHeader.dat" << wrong << QStringList() << QList<int>();
+    QTest::newRow("truncated mid-line") << "models_truncatedMidLine.dat" << done
+                                        << QStringList{"ZX-P700", "ZX"} << QList<int>{0x35, 0x36};
+    QTest::newRow("empty") << "models_empty.dat" << LoadStatus::Failed << QStringList()
+                           << QList<int>();
+    QTest::newRow("binary garbage")
+        << "models_binaryGarbage.dat" << wrong << QStringList() << QList<int>();
+    QTest::newRow("binary after header")
+        << "models_binaryAfterHeader.dat" << done << QStringList{QString::fromLatin1("\xff\xfe")}
+        << QList<int>{0x35};
+    QTest::newRow("very long lines")
+        << "models_veryLongLines.dat" << done << QStringList{"ZX-Q500"} << QList<int>{0x51};
+    QTest::newRow("non-ASCII") << "models_nonAscii.dat" << done
+                               << QStringList{QString::fromUtf8("Zébra Ü"),
+                                              QString::fromLatin1("Z\xc3\xa9"
+                                                                  "bra")}
+                               << QList<int>{0x41, 0x42};
 }
 
-void TestModelData::loadReportsAMissingFile()
+void TestModelData::loadFromDisk()
 {
+    QFETCH(QString, fixture);
+    QFETCH(LoadStatus, status);
+    QFETCH(QStringList, names);
+    QFETCH(QList<int>, ids);
     ScopedDataFolder folder;
-    ModelList.ModelCount = 2;
-    MessageLog messages;
+    if (!fixture.isEmpty())
+        QVERIFY(folder.copyFixture(fixture, ModelDataFileName));
+    AppSettings.ModelName = QStringLiteral("Before");
+    ModelList.ModelCount = 2; // whatever was there is gone
+    CapturedMessages messages;
+
     const LoadResult result = LoadModelData();
-    QCOMPARE(result.status, LoadStatus::Failed);
-    QVERIFY2(result.description.contains(QStringLiteral("Models.Dat")),
-             qPrintable(result.description));
-    QVERIFY(messages.entries.isEmpty()); // the start-up loading shows it
-    QCOMPARE(ModelList.ModelCount, 0);
+    QCOMPARE(result.status, status);
+    if (status == LoadStatus::Failed)
+        QVERIFY2(result.description.contains(ModelDataFileName), qPrintable(result.description));
+    QCOMPARE(int(ModelList.ModelCount), names.size());
+    for (int i = 0; i < names.size(); ++i) {
+        QCOMPARE(ModelList.ModelNames[i], names.at(i));
+        QCOMPARE(int(ModelList.ModelIds[i]), ids.at(i));
+    }
+    QCOMPARE(AppSettings.ModelName, names.isEmpty() ? QStringLiteral("Before") : names.first());
+    QCOMPARE(messages.all().size(), status == LoadStatus::WrongHeader ? 1 : 0);
+    if (status == LoadStatus::WrongHeader) {
+        QCOMPARE(messages.all().at(0).title, QStringLiteral("Model Data ERROR!"));
+        QCOMPARE(messages.all().at(0).text, QStringLiteral("Failed to load the Model data."));
+    }
+    if (!fixture.isEmpty()) {
+        QCOMPARE(folder.read(ModelDataFileName), ReadFixture(fixture));
+        QCOMPARE(folder.files(), QStringList{ModelDataFileName});
+    }
 }
 
 void TestModelData::exampleFile()
 {
     ScopedDataFolder folder;
-    QVERIFY(QFile::copy(ExamplePath(), folder.path(QStringLiteral("Models.Dat"))));
+    QVERIFY(QFile::copy(ExamplePath(), folder.path(ModelDataFileName)));
     AppSettings.ModelName = QStringLiteral("zx-q500");
     QCOMPARE(LoadModelData().status, LoadStatus::Done);
     QVERIFY(ModelList.ModelCount >= 2);
