@@ -8,6 +8,7 @@
 #include "link/link.h"
 #include "link/portio.h"
 #include "settings/appsettings.h"
+#include "simparallelport.h"
 
 #include <QtTest>
 #include <vector>
@@ -213,6 +214,8 @@ private Q_SLOTS:
     void receiveData_capAt201Bytes();
     void receiveData_noReverseChannel();
     void receiveData_ackNeverRisesInTheThirdByte();
+    void simulatedPrinterFailures_data();
+    void simulatedPrinterFailures();
 };
 
 void TestParallelLink::init()
@@ -364,6 +367,37 @@ void TestParallelLink::receiveData_ackNeverRisesInTheThirdByte()
                                    "R1 18 x2", "W0 00",    "W2 CE", "R1 18",        "W2 CC"};
     const QStringList trace = printer->trace();
     QCOMPARE(trace.mid(trace.size() - expectedTail.size()), expectedTail);
+}
+
+void TestParallelLink::simulatedPrinterFailures_data()
+{
+    QTest::addColumn<bool>("vanish");
+    QTest::addColumn<bool>("sendFails");
+    // Nothing to say: the negotiation finds no data and the link gives up.
+    QTest::newRow("silent") << false << false;
+    // Gone after two bytes: the lines float (7Fh) and nothing goes either way.
+    QTest::newRow("vanished") << true << true;
+}
+
+void TestParallelLink::simulatedPrinterFailures()
+{
+    QFETCH(bool, vanish);
+    QFETCH(bool, sendFails);
+    auto printer = std::make_shared<Sim::SimPrinter>();
+    printer->faults().silent = !vanish;
+    if (vanish)
+        printer->faults().vanishAfterBytes = 2;
+    auto peripheral = std::make_shared<Sim::Ieee1284Peripheral>(printer);
+    SetPortIoBackend(std::make_unique<Sim::SimParallelPort>(peripheral));
+    CapturedMessages messages;
+    SendData(QStringLiteral("1D4901"));
+    QCOMPARE(ErrorFlag, sendFails);
+    ErrorFlag = false;
+    QCOMPARE(ReceiveData(), QString());
+    QVERIFY(ErrorFlag);
+    QVERIFY(messages.isEmpty());
+    if (!vanish)
+        QCOMPARE(peripheral->phase(), Sim::Ieee1284Peripheral::Phase::CompatibilityIdle);
 }
 
 QTEST_MAIN(TestParallelLink)

@@ -120,6 +120,7 @@ void TestUsbLink::jobTaken()
     QVERIFY(!ErrorFlag);
     QCOMPARE(dpEnumJobs(), std::int16_t{0});
     QCOMPARE(drain(), QByteArray("\x1D\x49\x01", 3)); // the job name is not printed
+    QCOMPARE(ReceiveData(), QString());               // the port carries no replies
     QVERIFY(messages.isEmpty());
 }
 
