@@ -21,6 +21,8 @@ constexpr std::uint8_t kRequestStrobe = 0xC7;
 constexpr std::uint8_t kReleased = 0xC4;  // nSelectIn high, nAutoFd high
 constexpr std::uint8_t kTerminate = 0xCE; // nSelectIn low, nAutoFd low
 
+const QByteArray kGsI1("\x1D\x49\x01", 3);
+const QByteArray kGsI44("\x1D\x49\x44", 3);
 const QByteArray kIn("\x1D\x28\x45\x03\x00\x01\x49\x4E", 8);
 const QByteArray kOut("\x1D\x28\x45\x04\x00\x02\x4F\x55\x54", 9);
 
@@ -258,15 +260,6 @@ private Q_SLOTS:
         QCOMPARE(host_->status() & 0xF8, 0xD8);
     }
 
-    void readsTwelveByteReplyNibbleByNibble()
-    {
-        QCOMPARE(query(QByteArray("\x1D\x49\x44")), QByteArray("\x5FPrinter001\x00", 12));
-        QCOMPARE(peripheral_->nibblesSent(), 24);
-        QCOMPARE(peripheral_->phase(), Ieee1284Peripheral::Phase::CompatibilityIdle);
-        QCOMPARE(host_->status() & 0xF8, 0xD8);
-        QCOMPARE(query(QByteArray("\x1D\x49\x01")), QByteArray("\x51"));
-    }
-
     void nibbleLayout_data()
     {
         QTest::addColumn<int>("byte");
@@ -278,6 +271,9 @@ private Q_SLOTS:
         QFETCH(int, byte);
         printer_->setModelId(std::uint8_t(byte));
         QCOMPARE(query(QByteArray("\x1D\x49\x01")), QByteArray(1, char(byte)));
+        QCOMPARE(peripheral_->nibblesSent(), 2);
+        QCOMPARE(peripheral_->phase(), Ieee1284Peripheral::Phase::CompatibilityIdle);
+        QCOMPARE(host_->status() & 0xF8, 0xD8);
     }
 
     void terminationHandshake()
@@ -336,20 +332,47 @@ private Q_SLOTS:
         QCOMPARE(query(QByteArray("\x49\x01")), QByteArray("\x51"));
     }
 
-    void noReverseChannel()
+    // Each fault as the host meets it: the reply it gets ("send failed" when
+    // a byte is not taken) and the status lines afterwards.
+    void faults_data()
     {
-        peripheral_->faults().noReverseChannel = true;
-        QVERIFY(host_->send(QByteArray("\x1D\x49\x01")));
-        QVERIFY(!host_->negotiate());
-        QVERIFY(!host_->terminate()); // never left compatibility mode
-        QCOMPARE(host_->status() & 0xF8, 0xD8);
-        QCOMPARE(port_->controlRegister(), kIdle);
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QByteArray>("command");
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<int>("mask");
+        QTest::addColumn<int>("status");
+        const QByteArray failed("send failed");
+        // Never leaves compatibility mode: no negotiation, nothing to terminate.
+        QTest::newRow("no reverse channel") << "noReverse" << kGsI1 << QByteArray() << 0xF8 << 0xD8;
+        QTest::newRow("nAck stuck in the third byte")
+            << "nAckStuck" << kGsI44 << QByteArray("\x5FP") << 0xF8 << 0xD8;
+        QTest::newRow("busy after the third byte")
+            << "busy3" << kGsI44 + kGsI1 << failed << 0x80 << 0x00;
+        QTest::newRow("offline printer is busy") << "offline" << kGsI1 << failed << 0xF8 << 0x58;
+        QTest::newRow("vanished: lines float") << "vanish" << kGsI1 << failed << 0xFF << 0x7F;
     }
-
-    void nAckStuckAfterFirstNibbleOfThirdByte()
+    void faults()
     {
-        peripheral_->faults().nAckStuckAtNibble = 4;
-        QCOMPARE(query(QByteArray("\x1D\x49\x44")), QByteArray("\x5FP"));
+        QFETCH(QString, fault);
+        QFETCH(QByteArray, command);
+        if (fault == QLatin1String("noReverse"))
+            peripheral_->faults().noReverseChannel = true;
+        else if (fault == QLatin1String("nAckStuck"))
+            peripheral_->faults().nAckStuckAtNibble = 4;
+        else if (fault == QLatin1String("busy3"))
+            peripheral_->faults().busyAfterBytes = 3;
+        else if (fault == QLatin1String("offline"))
+            printer_->faults().stopsTaking = true;
+        else
+            printer_->faults().vanishAfterBytes = 2;
+        QTEST(query(command), "reply");
+        QFETCH(int, mask);
+        QTEST(host_->status() & mask, "status");
+        QCOMPARE(port_->controlRegister(), kIdle);
+        if (fault == QLatin1String("busy3"))
+            QCOMPARE(printer_->bytesTaken(), qint64(3));
+        if (fault == QLatin1String("vanish"))
+            QVERIFY(!host_->negotiate());
     }
 
     void endlessDataIsCutByTheHost()
@@ -362,30 +385,6 @@ private Q_SLOTS:
         QCOMPARE(reply.front(), '\x51');
         QCOMPARE(reply.back(), '\x55');
         QVERIFY(host_->terminate());
-    }
-
-    void busyAfterThirdByte()
-    {
-        peripheral_->faults().busyAfterBytes = 3;
-        QVERIFY(!host_->send(QByteArray("\x1D\x49\x44\x1D\x49\x01")));
-        QCOMPARE(peripheral_->bytesTaken(), 3);
-        QCOMPARE(printer_->bytesTaken(), qint64(3));
-        QCOMPARE(host_->status() & 0x80, 0x00);
-    }
-
-    void offlinePrinterIsBusy()
-    {
-        printer_->faults().stopsTaking = true;
-        QCOMPARE(host_->status() & 0xF8, 0x58);
-        QVERIFY(!host_->send(QByteArray("\x1D")));
-    }
-
-    void vanishedPrinterLeavesLinesFloating()
-    {
-        printer_->faults().vanishAfterBytes = 2;
-        QVERIFY(!host_->send(QByteArray("\x1D\x49\x01")));
-        QCOMPARE(host_->status(), 0x7F);
-        QVERIFY(!host_->negotiate());
     }
 
     void lateReplyAnnouncedInReverseIdle()
