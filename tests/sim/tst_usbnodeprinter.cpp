@@ -120,12 +120,6 @@ private Q_SLOTS:
         QCOMPARE(printer_->bytesTaken(), qint64(36));
     }
 
-    void closeRemovesTheLink()
-    {
-        node_->close();
-        QVERIFY(!QFileInfo(link_).isSymLink());
-    }
-
     void vanishRemovesNodeAndLink()
     {
         printer_->faults().vanishAfterBytes = 1;
