@@ -96,18 +96,16 @@ void TestQtSerialControl::parse_data()
     QTest::addColumn<int>("parity");
     QTest::addColumn<int>("bits");
     QTest::addColumn<int>("stop");
-    QTest::newRow("defaults") << "19200,n,8,1" << true << 19200 << int(QSerialPort::NoParity) << 8
-                              << int(QSerialPort::OneStop);
-    QTest::newRow("even 7 2") << "115200,e,7,2" << true << 115200 << int(QSerialPort::EvenParity)
-                              << 7 << int(QSerialPort::TwoStop);
-    QTest::newRow("upper case odd") << "4800,O,8,1.5" << true << 4800 << int(QSerialPort::OddParity)
-                                    << 8 << int(QSerialPort::OneAndHalfStop);
-    QTest::newRow("three fields") << "19200,n,8" << false << 0 << 0 << 0 << 0;
-    QTest::newRow("zero baud") << "000,n,8,1" << false << 0 << 0 << 0 << 0;
-    QTest::newRow("parity x") << "19200,x,8,1" << false << 0 << 0 << 0 << 0;
-    QTest::newRow("nine bits") << "19200,n,9,1" << false << 0 << 0 << 0 << 0;
-    QTest::newRow("three stop bits") << "19200,n,8,3" << false << 0 << 0 << 0 << 0;
-    QTest::newRow("empty") << "" << false << 0 << 0 << 0 << 0;
+    const auto row = [](const char* text, int baud, int parity, int bits, int stop) {
+        QTest::newRow(text) << QString::fromLatin1(text) << (baud != 0) << baud << parity << bits
+                            << stop;
+    };
+    row("19200,n,8,1", 19200, QSerialPort::NoParity, 8, QSerialPort::OneStop);
+    row("115200,e,7,2", 115200, QSerialPort::EvenParity, 7, QSerialPort::TwoStop);
+    row("4800,O,8,1.5", 4800, QSerialPort::OddParity, 8, QSerialPort::OneAndHalfStop);
+    for (const char* invalid :
+         {"19200,n,8", "000,n,8,1", "19200,x,8,1", "19200,n,9,1", "19200,n,8,3", ""})
+        row(invalid, 0, 0, 0, 0);
 }
 
 void TestQtSerialControl::parse()

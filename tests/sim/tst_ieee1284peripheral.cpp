@@ -163,43 +163,6 @@ private Q_SLOTS:
         host_ = std::make_unique<Host>(*port_);
     }
 
-    void registerInversions_data()
-    {
-        QTest::addColumn<int>("control");
-        QTest::addColumn<bool>("nStrobe");
-        QTest::addColumn<bool>("nAutoFd");
-        QTest::addColumn<bool>("nInit");
-        QTest::addColumn<bool>("nSelectIn");
-        QTest::newRow("CCh idle") << 0xCC << true << true << true << false;
-        QTest::newRow("CDh strobe") << 0xCD << false << true << true << false;
-        QTest::newRow("C6h request") << 0xC6 << true << false << true << true;
-        QTest::newRow("C7h strobe request") << 0xC7 << false << false << true << true;
-        QTest::newRow("C4h released") << 0xC4 << true << true << true << true;
-        QTest::newRow("CEh termination") << 0xCE << true << false << true << false;
-        QTest::newRow("00h") << 0x00 << true << true << false << true;
-    }
-    void registerInversions()
-    {
-        QFETCH(int, control);
-        QFETCH(bool, nStrobe);
-        QFETCH(bool, nAutoFd);
-        QFETCH(bool, nInit);
-        QFETCH(bool, nSelectIn);
-        const Sim::HostLines lines = SimParallelPort::LinesFromControl(std::uint8_t(control));
-        QCOMPARE(lines.nStrobe, nStrobe);
-        QCOMPARE(lines.nAutoFd, nAutoFd);
-        QCOMPARE(lines.nInit, nInit);
-        QCOMPARE(lines.nSelectIn, nSelectIn);
-    }
-
-    void statusFromLines()
-    {
-        QCOMPARE(SimParallelPort::StatusFromLines({false, true, false, true, true}), 0xDF);
-        QCOMPARE(SimParallelPort::StatusFromLines({true, true, false, true, true}) & 0xF8, 0x58);
-        QCOMPARE(SimParallelPort::StatusFromLines({false, false, true, true, true}) & 0x78, 0x38);
-        QCOMPARE(SimParallelPort::StatusFromLines({false, true, false, false, false}) & 0x78, 0x40);
-    }
-
     void registersReadBackAndOtherAddresses()
     {
         std::uint32_t value = 0;
