@@ -99,8 +99,8 @@ private Q_SLOTS:
     void receiveData_capAt201Bytes();
     void receiveData_noReverseChannel();
     void receiveData_ackNeverRisesInTheThirdByte();
-    void simulatedPrinterFailures_data();
-    void simulatedPrinterFailures();
+    void silentOrVanishedPrinter_data();
+    void silentOrVanishedPrinter();
 };
 
 void TestParallelLink::init()
@@ -264,7 +264,7 @@ void TestParallelLink::receiveData_ackNeverRisesInTheThirdByte()
     QCOMPARE(port->runs.at(port->runs.size() - 3), 99999);
 }
 
-void TestParallelLink::simulatedPrinterFailures_data()
+void TestParallelLink::silentOrVanishedPrinter_data()
 {
     QTest::addColumn<bool>("vanish");
     QTest::addColumn<bool>("sendFails");
@@ -274,7 +274,7 @@ void TestParallelLink::simulatedPrinterFailures_data()
     QTest::newRow("vanished") << true << true;
 }
 
-void TestParallelLink::simulatedPrinterFailures()
+void TestParallelLink::silentOrVanishedPrinter()
 {
     QFETCH(bool, vanish);
     QFETCH(bool, sendFails);
