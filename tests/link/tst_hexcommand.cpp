@@ -35,32 +35,22 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("hex");
         QTest::addColumn<QString>("text");
-        QTest::newRow("unprintable as '?'") << "41420A"
-                                            << "AB?";
-        QTest::newRow("odd digit left out") << "414"
-                                            << "A";
-        QTest::newRow("underscore") << "5F"
-                                    << "_";
-        QTest::newRow("nul") << "00"
-                             << "?";
-        QTest::newRow("delete") << "7F"
-                                << "?";
-        QTest::newRow("above 7Fh") << "E9"
-                                   << "?";
-        QTest::newRow("tilde and space") << "7E20"
-                                         << "~ ";
-        QTest::newRow("one digit") << "4"
-                                   << "";
-        QTest::newRow("five digits") << "41424"
-                                     << "AB";
-        QTest::newRow("either letter case") << "4a4B"
-                                            << "JK";
-        QTest::newRow("empty") << ""
-                               << "";
-        QTest::newRow("stops at a non-digit") << "4Z"
-                                              << "?"; // reads 4
-        QTest::newRow("pair not starting with a digit") << "Z4"
-                                                        << "?";
+        const auto row = [](const char* name, const char* hex, const char* text) {
+            QTest::newRow(name) << QString::fromLatin1(hex) << QString::fromLatin1(text);
+        };
+        row("unprintable as '?'", "41420A", "AB?");
+        row("odd digit left out", "414", "A");
+        row("underscore", "5F", "_");
+        row("nul", "00", "?");
+        row("delete", "7F", "?");
+        row("above 7Fh", "E9", "?");
+        row("tilde and space", "7E20", "~ ");
+        row("one digit", "4", "");
+        row("five digits", "41424", "AB");
+        row("either letter case", "4a4B", "JK");
+        row("empty", "", "");
+        row("stops at a non-digit", "4Z", "?"); // reads 4
+        row("pair not starting with a digit", "Z4", "?");
     }
     void hexToText()
     {

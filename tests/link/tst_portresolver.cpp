@@ -22,30 +22,21 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("port");
         QTest::addColumn<QString>("device");
-        QTest::newRow("COM1") << "COM1"
-                              << "/dev/ttyS0";
-        QTest::newRow("COM16") << "COM16"
-                               << "/dev/ttyS15";
-        QTest::newRow("LPT2") << "LPT2"
-                              << "/dev/parport1";
-        QTest::newRow("USB001") << "USB001"
-                                << "/dev/usb/lp0";
-        QTest::newRow("USB015") << "USB015"
-                                << "/dev/usb/lp14";
-        QTest::newRow("COM0") << "COM0"
-                              << "";
-        QTest::newRow("no number") << "COM"
-                                   << "";
-        QTest::newRow("four digits") << "COM1000"
-                                     << "";
-        QTest::newRow("lower case") << "com1"
-                                    << "";
-        QTest::newRow("other name") << "PRN"
-                                    << "";
-        QTest::newRow("path") << "../COM1"
-                              << "";
-        QTest::newRow("empty") << ""
-                               << "";
+        const auto row = [](const char* name, const char* port, const char* device) {
+            QTest::newRow(name) << QString::fromLatin1(port) << QString::fromLatin1(device);
+        };
+        row("COM1", "COM1", "/dev/ttyS0");
+        row("COM16", "COM16", "/dev/ttyS15");
+        row("LPT2", "LPT2", "/dev/parport1");
+        row("USB001", "USB001", "/dev/usb/lp0");
+        row("USB015", "USB015", "/dev/usb/lp14");
+        row("COM0", "COM0", "");
+        row("no number", "COM", "");
+        row("four digits", "COM1000", "");
+        row("lower case", "com1", "");
+        row("other name", "PRN", "");
+        row("path", "../COM1", "");
+        row("empty", "", "");
     }
     void defaultDevices()
     {

@@ -25,6 +25,9 @@ private:
     QTemporaryDir dataFolder;
     // Links the data folder's COM<n> entry to the device, as an operator would.
     void linkPort(int number, const QString& device);
+    // A control opened on the terminal as COM<number>.
+    std::unique_ptr<SerialControl> openOn(const PseudoTerminal& printer, int number,
+                                          const QString& settings = QStringLiteral("19200,n,8,1"));
     static int countWithin(SerialControl& control, int wanted, int ms);
 
 private Q_SLOTS:
@@ -44,6 +47,17 @@ private Q_SLOTS:
 void TestQtSerialControl::linkPort(int number, const QString& device)
 {
     QVERIFY(QFile::link(device, dataFolder.filePath(QStringLiteral("COM%1").arg(number))));
+}
+
+std::unique_ptr<SerialControl> TestQtSerialControl::openOn(const PseudoTerminal& printer,
+                                                           int number, const QString& settings)
+{
+    linkPort(number, printer.slavePath());
+    std::unique_ptr<SerialControl> control = MakeQtSerialControl();
+    control->setCommPort(number);
+    if (!control->setSettings(settings) || !control->open())
+        qWarning("%s", qPrintable(control->errorString()));
+    return control;
 }
 
 int TestQtSerialControl::countWithin(SerialControl& control, int wanted, int ms)
@@ -82,18 +96,16 @@ void TestQtSerialControl::parse_data()
     QTest::addColumn<int>("parity");
     QTest::addColumn<int>("bits");
     QTest::addColumn<int>("stop");
-    QTest::newRow("defaults") << "19200,n,8,1" << true << 19200 << int(QSerialPort::NoParity) << 8
-                              << int(QSerialPort::OneStop);
-    QTest::newRow("even 7 2") << "115200,e,7,2" << true << 115200 << int(QSerialPort::EvenParity)
-                              << 7 << int(QSerialPort::TwoStop);
-    QTest::newRow("upper case odd") << "4800,O,8,1.5" << true << 4800 << int(QSerialPort::OddParity)
-                                    << 8 << int(QSerialPort::OneAndHalfStop);
-    QTest::newRow("three fields") << "19200,n,8" << false << 0 << 0 << 0 << 0;
-    QTest::newRow("zero baud") << "000,n,8,1" << false << 0 << 0 << 0 << 0;
-    QTest::newRow("parity x") << "19200,x,8,1" << false << 0 << 0 << 0 << 0;
-    QTest::newRow("nine bits") << "19200,n,9,1" << false << 0 << 0 << 0 << 0;
-    QTest::newRow("three stop bits") << "19200,n,8,3" << false << 0 << 0 << 0 << 0;
-    QTest::newRow("empty") << "" << false << 0 << 0 << 0 << 0;
+    const auto row = [](const char* text, int baud, int parity, int bits, int stop) {
+        QTest::newRow(text) << QString::fromLatin1(text) << (baud != 0) << baud << parity << bits
+                            << stop;
+    };
+    row("19200,n,8,1", 19200, QSerialPort::NoParity, 8, QSerialPort::OneStop);
+    row("115200,e,7,2", 115200, QSerialPort::EvenParity, 7, QSerialPort::TwoStop);
+    row("4800,O,8,1.5", 4800, QSerialPort::OddParity, 8, QSerialPort::OneAndHalfStop);
+    for (const char* invalid :
+         {"19200,n,8", "000,n,8,1", "19200,x,8,1", "19200,n,9,1", "19200,n,8,3", ""})
+        row(invalid, 0, 0, 0, 0);
 }
 
 void TestQtSerialControl::parse()
@@ -142,7 +154,6 @@ void TestQtSerialControl::opensWithTheLineSettings()
     QVERIFY(control->setSettings(settings));
     control->setHandshaking(static_cast<Handshaking>(handshaking));
     QVERIFY2(control->open(), qPrintable(control->errorString()));
-    QVERIFY(control->portOpen());
     termios tio{};
     QCOMPARE(tcgetattr(printer.masterFd(), &tio), 0); // the slave's settings
     QCOMPARE(int(cfgetospeed(&tio)), speed);
@@ -155,11 +166,8 @@ void TestQtSerialControl::opensWithTheLineSettings()
 void TestQtSerialControl::bytesOutAndInUnchanged()
 {
     PseudoTerminal printer;
-    linkPort(32, printer.slavePath());
-    std::unique_ptr<SerialControl> control = MakeQtSerialControl();
-    control->setCommPort(32);
-    QVERIFY(control->setSettings(QStringLiteral("19200,n,8,1")));
-    QVERIFY2(control->open(), qPrintable(control->errorString()));
+    const std::unique_ptr<SerialControl> control = openOn(printer, 32);
+    QVERIFY(control->portOpen());
 
     const QByteArray command("\x1D\x49\x01\x00\xFF\x0D\x0A", 7);
     QVERIFY(control->output(command));
@@ -183,11 +191,8 @@ void TestQtSerialControl::bytesOutAndInUnchanged()
 void TestQtSerialControl::discardInputDropsWaitingBytes()
 {
     PseudoTerminal printer;
-    linkPort(33, printer.slavePath());
-    std::unique_ptr<SerialControl> control = MakeQtSerialControl();
-    control->setCommPort(33);
-    QVERIFY(control->setSettings(QStringLiteral("19200,n,8,1")));
-    QVERIFY2(control->open(), qPrintable(control->errorString()));
+    const std::unique_ptr<SerialControl> control = openOn(printer, 33);
+    QVERIFY(control->portOpen());
     QVERIFY(printer.send("stale"));
     QCOMPARE(countWithin(*control, 5, 5000), 5);
     control->discardInput();
@@ -218,11 +223,8 @@ void TestQtSerialControl::missingDeviceGivesPortError()
 void TestQtSerialControl::portInUseGivesPortError()
 {
     PseudoTerminal printer;
-    linkPort(35, printer.slavePath());
-    std::unique_ptr<SerialControl> otherProgram = MakeQtSerialControl();
-    otherProgram->setCommPort(35);
-    QVERIFY(otherProgram->setSettings(QStringLiteral("19200,n,8,1")));
-    QVERIFY2(otherProgram->open(), qPrintable(otherProgram->errorString()));
+    const std::unique_ptr<SerialControl> otherProgram = openOn(printer, 35);
+    QVERIFY(otherProgram->portOpen());
     AppSettings.Interface = Serial;
     AppSettings.COMPort = 35;
     CapturedMessages messages;

@@ -103,10 +103,7 @@ private:
 private Q_SLOTS:
     void init();
     void cleanup();
-    void openPort_lineSettings_data();
-    void openPort_lineSettings();
-    void openPort_handshaking_data();
-    void openPort_handshaking();
+    void openPort_stepsInOrder_data();
     void openPort_stepsInOrder();
     void openPort_alreadyOpenIsNotReopened();
     void openPort_failure_data();
@@ -149,58 +146,43 @@ void TestSerialLink::cleanup()
     SetPointer(Pointer::Default);
 }
 
-void TestSerialLink::openPort_lineSettings_data()
+void TestSerialLink::openPort_stepsInOrder_data()
 {
     QTest::addColumn<int>("baud");
     QTest::addColumn<int>("parity");
     QTest::addColumn<int>("bits");
     QTest::addColumn<int>("stop");
+    QTest::addColumn<int>("flow");
     QTest::addColumn<QString>("settings");
-    QTest::newRow("defaults") << 192 << 0 << 8 << 1 << "19200,n,8,1";
-    QTest::newRow("4800") << 48 << 0 << 8 << 1 << "4800,n,8,1";
-    QTest::newRow("115200 even 7 2") << 1152 << 2 << 7 << 2 << "115200,e,7,2";
-    QTest::newRow("9600 odd") << 96 << 1 << 8 << 1 << "9600,o,8,1";
+    QTest::addColumn<QString>("handshaking");
+    QTest::newRow("defaults, DTR/DSR") << 192 << 0 << 8 << 1 << 0 << "19200,n,8,1"
+                                       << "none";
+    QTest::newRow("4800 Xon/Xoff") << 48 << 0 << 8 << 1 << 1 << "4800,n,8,1"
+                                   << "xonxoff";
+    QTest::newRow("115200 even 7 2") << 1152 << 2 << 7 << 2 << 0 << "115200,e,7,2"
+                                     << "none";
+    QTest::newRow("9600 odd, other flow") << 96 << 1 << 8 << 1 << 7 << "9600,o,8,1"
+                                          << "xonxoff";
 }
 
-void TestSerialLink::openPort_lineSettings()
+void TestSerialLink::openPort_stepsInOrder()
 {
     QFETCH(int, baud);
     QFETCH(int, parity);
     QFETCH(int, bits);
     QFETCH(int, stop);
+    QFETCH(int, flow);
     QFETCH(QString, settings);
+    QFETCH(QString, handshaking);
+    AppSettings.COMPort = 3;
     AppSettings.COMBaud = static_cast<std::uint16_t>(baud);
     AppSettings.COMParity = static_cast<std::uint8_t>(parity);
     AppSettings.COMBits = static_cast<std::uint8_t>(bits);
     AppSettings.COMStop = static_cast<std::uint8_t>(stop);
-    OpenPort();
-    QVERIFY(fake->calls.contains(QStringLiteral("settings ") + settings));
-}
-
-void TestSerialLink::openPort_handshaking_data()
-{
-    QTest::addColumn<int>("flow");
-    QTest::addColumn<QString>("handshaking");
-    QTest::newRow("DTR/DSR") << 0 << "none";
-    QTest::newRow("Xon/Xoff") << 1 << "xonxoff";
-    QTest::newRow("any other value") << 7 << "xonxoff";
-}
-
-void TestSerialLink::openPort_handshaking()
-{
-    QFETCH(int, flow);
-    QFETCH(QString, handshaking);
     AppSettings.COMFlow = static_cast<std::uint8_t>(flow);
-    OpenPort();
-    QVERIFY(fake->calls.contains(handshaking));
-}
-
-void TestSerialLink::openPort_stepsInOrder()
-{
-    AppSettings.COMPort = 3;
     ErrorFlag = true; // the caller's flag is never cleared by the link
     OpenPort();
-    const QStringList expected{"port 3", "settings 19200,n,8,1", "none",
+    const QStringList expected{"port 3", "settings " + settings, handshaking,
                                "open",   "discard output",       "discard input"};
     QCOMPARE(fake->calls, expected);
     QCOMPARE(portCheck, QList<bool>{true});
@@ -302,16 +284,11 @@ void TestSerialLink::sendData_failureRaised()
     fake->isOpen = open;
     fake->outputFails = true;
     fake->error = text;
-    QList<Pointer> pointerDuringBox;
-    const MsgBoxHandler previous =
-        SetMsgBoxHandler([&](const QString& title, const QString& boxText) {
-            QCOMPARE(title, QStringLiteral("Print ERROR!"));
-            QCOMPARE(boxText, text);
-            pointerDuringBox << CurrentPointer();
-        });
+    CapturedMessages messages;
     SendData(QStringLiteral("1D4901"));
-    SetMsgBoxHandler(previous);
-    QCOMPARE(pointerDuringBox, QList<Pointer>{Pointer::Default});
+    QCOMPARE(messages.all().size(), 1);
+    QCOMPARE(messages.all().at(0).title, QStringLiteral("Print ERROR!"));
+    QCOMPARE(messages.all().at(0).text, text);
     QCOMPARE(CurrentPointer(), Pointer::Hourglass); // the operation goes on
     QVERIFY(ErrorFlag);
 }

@@ -58,8 +58,6 @@ private Q_SLOTS:
     void cleanup();
     void lineTermios_data();
     void lineTermios();
-    void openPort_setsTheLine_data();
-    void openPort_setsTheLine();
     void sendData_dropsStaleInputBeforeTheWrite();
     void receiveData_nothingWaitingReturnsAtOnce();
     void missingDeviceMovesNothing();
@@ -132,36 +130,14 @@ void TestVirtualCom::lineTermios()
     QCOMPARE(int(tio.c_cc[VTIME]), 0);
 }
 
-void TestVirtualCom::openPort_setsTheLine_data()
-{
-    QTest::addColumn<int>("port");
-    QTest::addColumn<int>("baud");
-    QTest::addColumn<int>("speed");
-    QTest::newRow("COM16 at 4800") << 16 << 48 << int(B4800);
-    QTest::newRow("COM3 at 115200") << 3 << 1152 << int(B115200);
-}
-
-void TestVirtualCom::openPort_setsTheLine()
-{
-    QFETCH(int, port);
-    QFETCH(int, baud);
-    QFETCH(int, speed);
-    QFile::link(printer->slavePath(), dataFolder.filePath(QStringLiteral("COM%1").arg(port)));
-    AppSettings.COMPort = static_cast<std::uint8_t>(port);
-    AppSettings.COMBaud = static_cast<std::uint16_t>(baud);
-    OpenPort();
-    QVERIFY(ComHandle().isOpen());
-    termios tio{};
-    QCOMPARE(tcgetattr(printer->masterFd(), &tio), 0); // the slave's settings
-    QCOMPARE(int(cfgetospeed(&tio)), speed);
-    QVERIFY(!(tio.c_cflag & CSTOPB));
-    QVERIFY(!(tio.c_iflag & (IXON | IXOFF)));
-    QVERIFY(!(tio.c_lflag & (ICANON | ECHO)));
-}
-
 void TestVirtualCom::sendData_dropsStaleInputBeforeTheWrite()
 {
+    AppSettings.COMBaud = 1152;
     OpenPort();
+    termios tio{};
+    QCOMPARE(tcgetattr(printer->masterFd(), &tio), 0); // the line as LineTermios made it
+    QCOMPARE(int(cfgetospeed(&tio)), int(B115200));
+    QVERIFY(!(tio.c_lflag & (ICANON | ECHO)));
     QVERIFY(printer->send("stale answer"));
     settle();
     CapturedMessages messages;

@@ -13,6 +13,7 @@
 #include "link/link.h"
 #include "settings/appsettings.h"
 #include "settings/printercatalog.h"
+#include "simlink.h"
 #include "simprinter.h"
 
 #include <QDir>
@@ -53,6 +54,7 @@ public:
     std::unique_ptr<CapturedMessages> messages;
     std::shared_ptr<Sim::SimPrinter> printer;
     std::unique_ptr<FrmMain> form;
+    std::unique_ptr<SimTest::SimulatedLink> sim;
 
     Fixture()
     {
@@ -68,6 +70,19 @@ public:
         printer = std::make_shared<Sim::SimPrinter>();
         printer->setModelId(modelId);
         printer->setResetTimeMs(0);
+    }
+
+    // A printer of printerModel on a simulated link of that kind, and the
+    // program started on it with selectedModel chosen. Unplugged, the data
+    // folder holds no entry for the port.
+    void startOn(std::uint8_t kind, std::uint8_t printerModel, const QString& selectedModel,
+                 bool plugged = true)
+    {
+        newPrinter(printerModel);
+        sim = std::make_unique<SimTest::SimulatedLink>(kind, printer);
+        if (plugged)
+            QVERIFY2(sim->attach(dataDir.path()), qPrintable(sim->error()));
+        start({kind, sim->comPort(), kind != Common::USB, sim->iniLines()}, selectedModel);
     }
 
     // Starts the main window as the program does: load, first activation,
@@ -116,8 +131,19 @@ public:
             form.reset();
         }
         Common::ReleaseLink();
+        sim.reset();
         Common::ReleaseSingleInstance();
         messages.reset();
+    }
+
+    // A failed operation: the old code is still shown and kept, and ErrorFlag
+    // says so.
+    void verifyNotAdvanced() const
+    {
+        QCOMPARE(form->TxtSNo->text(), QStringLiteral("Printer001"));
+        QCOMPARE(Common::AppSettings.SerialNo, QStringLiteral("Printer001"));
+        QVERIFY(!form->CmdSNoBack->isVisible());
+        QVERIFY(Common::ErrorFlag);
     }
 
     // Clicks a button of the main window and waits for its operation to end.

@@ -13,10 +13,8 @@ private Q_SLOTS:
     void serialNoTransmissionIsThirtyThreeBytes();
     void modelNameFieldIsPaddedOrCut_data();
     void modelNameFieldIsPaddedOrCut();
-    void serialNoReply_data();
-    void serialNoReply();
-    void modelNameReply_data();
-    void modelNameReply();
+    void replies_data();
+    void replies();
 };
 
 void TestCommands::serialNoTransmissionIsThirtyThreeBytes()
@@ -53,60 +51,42 @@ void TestCommands::modelNameFieldIsPaddedOrCut()
     QCOMPARE(bytes.mid(64), QByteArray::fromHex("1D28450400024F5554"));
 }
 
-void TestCommands::serialNoReply_data()
+// The code's reply is 12 bytes, 5F, the code and 00; the model name's is 5F,
+// the name and a 00 at the end, at least 6 bytes.
+void TestCommands::replies_data()
 {
+    QTest::addColumn<bool>("name");
     QTest::addColumn<QByteArray>("reply");
     QTest::addColumn<bool>("accepted");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("twelve bytes") << QByteArray::fromHex("5F5072696E74657230303100") << true
-                                  << QStringLiteral("Printer001");
-    QTest::newRow("header and end not examined")
-        << QByteArray::fromHex("AA5072696E746572303031FF") << true << QStringLiteral("Printer001");
-    QTest::newRow("unprintable bytes")
-        << QByteArray::fromHex("5F0041421F7F80FF7E200A00") << true << QStringLiteral("?AB????~ ?");
-    QTest::newRow("eleven bytes") << QByteArray::fromHex("5F5072696E746572303031") << false
-                                  << QString();
-    QTest::newRow("thirteen bytes")
-        << QByteArray::fromHex("5F5072696E7465723030310000") << false << QString();
-    QTest::newRow("empty") << QByteArray() << false << QString();
+    const auto row = [](const char* title, bool name, const char* hex, const char* shown) {
+        QTest::newRow(title) << name << QByteArray::fromHex(hex) << (shown != nullptr)
+                             << QString::fromLatin1(shown);
+    };
+    row("code, twelve bytes", false, "5F5072696E74657230303100", "Printer001");
+    row("code, header and end not examined", false, "AA5072696E746572303031FF", "Printer001");
+    row("code, unprintable bytes", false, "5F0041421F7F80FF7E200A00", "?AB????~ ?");
+    row("code, eleven bytes", false, "5F5072696E746572303031", nullptr);
+    row("code, thirteen bytes", false, "5F5072696E7465723030310000", nullptr);
+    row("code, empty", false, "", nullptr);
+    row("name ZX-P700", true, "5F5A582D5037303000", "ZX-P700");
+    row("name, seven bytes", true, "5F414243444500", "ABCDE");
+    row("name, six bytes", true, "5F4142434400", "ABCD");
+    row("name, five bytes", true, "5F41424300", nullptr);
+    row("name, six not ending in 00", true, "5F4142434445", nullptr);
 }
 
-void TestCommands::serialNoReply()
+void TestCommands::replies()
 {
+    QFETCH(bool, name);
     QFETCH(QByteArray, reply);
     QFETCH(bool, accepted);
     QFETCH(QString, shown);
-    const auto code = SerialNoFromReply(BytesToHex(reply));
-    QCOMPARE(code.has_value(), accepted);
+    const QString hex = BytesToHex(reply);
+    const std::optional<QString> read = name ? ModelNameFromReply(hex) : SerialNoFromReply(hex);
+    QCOMPARE(read.has_value(), accepted);
     if (accepted)
-        QCOMPARE(*code, shown);
-}
-
-void TestCommands::modelNameReply_data()
-{
-    QTest::addColumn<QByteArray>("reply");
-    QTest::addColumn<bool>("accepted");
-    QTest::addColumn<QString>("shown");
-    QTest::newRow("ZX-P700") << QByteArray::fromHex("5F5A582D5037303000") << true
-                             << QStringLiteral("ZX-P700");
-    QTest::newRow("seven bytes") << QByteArray::fromHex("5F414243444500") << true
-                                 << QStringLiteral("ABCDE");
-    QTest::newRow("six bytes") << QByteArray::fromHex("5F4142434400") << true
-                               << QStringLiteral("ABCD");
-    QTest::newRow("five bytes") << QByteArray::fromHex("5F41424300") << false << QString();
-    QTest::newRow("six not ending in 00")
-        << QByteArray::fromHex("5F4142434445") << false << QString();
-}
-
-void TestCommands::modelNameReply()
-{
-    QFETCH(QByteArray, reply);
-    QFETCH(bool, accepted);
-    QFETCH(QString, shown);
-    const auto name = ModelNameFromReply(BytesToHex(reply));
-    QCOMPARE(name.has_value(), accepted);
-    if (accepted)
-        QCOMPARE(*name, shown);
+        QCOMPARE(*read, shown);
 }
 
 QTEST_GUILESS_MAIN(TestCommands)

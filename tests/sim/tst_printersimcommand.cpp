@@ -102,16 +102,22 @@ private Q_SLOTS:
         QVERIFY(!QFileInfo(link).isSymLink());
     }
 
+    // The log file and the options that set the printer up, faults included.
     void logFileAndOptions()
     {
         const QString logPath = folder_.filePath(QStringLiteral("sim.log"));
         QProcess sim;
         start(sim, {QStringLiteral("--log"), logPath, QStringLiteral("--code"),
                     QStringLiteral("Printer005"), QStringLiteral("--model-name"),
-                    QStringLiteral("ZX-Q1"), QStringLiteral("--reset-ms"), QStringLiteral("50")});
+                    QStringLiteral("ZX-Q1"), QStringLiteral("--reset-ms"), QStringLiteral("50"),
+                    QStringLiteral("--other-model"), QStringLiteral("35h"),
+                    QStringLiteral("--delay"), QStringLiteral("200")});
         const QString pts = ReadLine(sim);
         HostTerminal host;
         QVERIFY(host.open(pts));
+        QVERIFY(host.write(kGsI1));
+        QCOMPARE(host.readFor(100), QByteArray()); // late, and another model
+        QCOMPARE(host.read(1, kGenerousMs), QByteArray("\x35"));
         QVERIFY(host.write(QByteArray("\x1D\x49\x44")));
         QCOMPARE(host.read(12, kGenerousMs), QByteArray("\x5FPrinter005\x00", 12));
         QVERIFY(host.write(QByteArray("\x1D\x49\x43")));
@@ -127,19 +133,6 @@ private Q_SLOTS:
         QVERIFY(text.contains(QStringLiteral(" -> 5F 50 72 69 6E 74 65 72 30 30 35 00\n")));
         QVERIFY(text.contains(
             QStringLiteral(" GS ( E fn 1 IN  [1D 28 45 03 00 01 49 4E] (user setting mode)\n")));
-    }
-
-    void faultOptions()
-    {
-        QProcess sim;
-        start(sim, {QStringLiteral("--other-model"), QStringLiteral("35h"),
-                    QStringLiteral("--delay"), QStringLiteral("200")});
-        HostTerminal host;
-        QVERIFY(host.open(ReadLine(sim)));
-        QVERIFY(host.write(kGsI1));
-        QCOMPARE(host.readFor(100), QByteArray());
-        QCOMPARE(host.read(1, kGenerousMs), QByteArray("\x35"));
-        stop(sim, SIGTERM);
     }
 
     void badValuesAndHelp_data()

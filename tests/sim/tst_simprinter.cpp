@@ -4,7 +4,6 @@
 #include "escposframer.h"
 #include "simprinter.h"
 
-#include <QElapsedTimer>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
@@ -206,19 +205,6 @@ private Q_SLOTS:
         QCOMPARE(printer_->feed(rest), qint64(3));
         QCOMPARE(printer_->takeReply(), QByteArray("\x51"));
         QVERIFY(printer_->readyLine());
-    }
-
-    void resetMeasuredOnTheRealClock()
-    {
-        SimPrinter printer;
-        printer.setResetTimeMs(300);
-        printer.feed(CodeTransmission("Printer003"));
-        QElapsedTimer clock;
-        clock.start();
-        while (printer.feed(kGsI1) == 0 && clock.elapsed() < 5000)
-            QTest::qSleep(1);
-        const qint64 elapsed = clock.elapsed();
-        QVERIFY2(elapsed >= 295 && elapsed < 1500, qPrintable(QString::number(elapsed)));
     }
 
     void faults_data()

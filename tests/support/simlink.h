@@ -1,0 +1,55 @@
+#pragma once
+// The simulated printer on the far end of one of the program's links, put
+// where the program looks for it: a pseudo-terminal linked into the data
+// folder as COM16 (virtual COM), the serial control (serial), the port I/O
+// (parallel) or a device node stand-in linked in as USB001 (USB). What it
+// installs it takes away again when it goes.
+
+#include "ieee1284peripheral.h"
+#include "ptyprinter.h"
+#include "settings/appsettings.h"
+#include "simparallelport.h"
+#include "simprinter.h"
+#include "simserialcontrol.h"
+#include "usbnodeprinter.h"
+
+#include <QByteArray>
+#include <QString>
+#include <cstdint>
+#include <memory>
+
+namespace SimTest {
+
+class SimulatedLink {
+public:
+    SimulatedLink(std::uint8_t interfaceKind, std::shared_ptr<Sim::SimPrinter> printer);
+    ~SimulatedLink();
+    SimulatedLink(const SimulatedLink&) = delete;
+    SimulatedLink& operator=(const SimulatedLink&) = delete;
+
+    // Puts the printer on the link; false with error() when it cannot.
+    bool attach(const QString& dataFolder);
+    // The printer is unplugged: the port name leads nowhere.
+    void unplug();
+
+    std::uint8_t interfaceKind() const { return kind_; }
+    // The data folder's entry for the port, and the COM port number.
+    QString portName() const;
+    std::uint8_t comPort() const { return kind_ == Common::VirtualCom ? 16 : 1; }
+    // The settings file's lines that select this link.
+    QByteArray iniLines() const;
+    QString error() const { return error_; }
+
+    std::shared_ptr<Sim::SimPrinter> printer;
+    std::shared_ptr<Sim::Ieee1284Peripheral> peripheral; // parallel
+    Sim::SimParallelPort* port = nullptr;                // parallel, owned by the port I/O
+    Sim::SimSerialControl* serial = nullptr;             // serial, owned by the link
+    std::unique_ptr<Sim::PtyPrinter> pty;                // virtual COM
+    std::unique_ptr<Sim::UsbNodePrinter> node;           // USB
+
+private:
+    std::uint8_t kind_;
+    QString error_;
+};
+
+} // namespace SimTest
