@@ -90,13 +90,18 @@ bool PtyPrinter::open()
 
 void PtyPrinter::close()
 {
+    releaseTerminal();
+    link_.remove();
+}
+
+void PtyPrinter::releaseTerminal()
+{
     resumeTimer_.stop();
     replyTimer_.stop();
     readNotifier_.reset();
     writeNotifier_.reset();
     master_.reset();
     slave_.reset();
-    link_.remove();
     unfed_.clear();
     unsent_.clear();
 }
@@ -189,14 +194,7 @@ void PtyPrinter::vanish()
 {
     // The device is gone; the data-folder link stays behind, dangling, as a
     // link to an unplugged device's node would.
-    resumeTimer_.stop();
-    replyTimer_.stop();
-    readNotifier_.reset();
-    writeNotifier_.reset();
-    master_.reset();
-    slave_.reset();
-    unfed_.clear();
-    unsent_.clear();
+    releaseTerminal();
     Q_EMIT vanished();
 }
 

@@ -10,8 +10,8 @@
 // master, so the host's next transfer fails as on an unplugged device.
 
 #include "folderlink.h"
-#include "simprinter.h"
 #include "link/unixfd.h"
+#include "simprinter.h"
 
 #include <QObject>
 #include <QTimer>
@@ -52,6 +52,7 @@ private:
     void sendReplies();
     void writeToHost();
     void vanish();
+    void releaseTerminal(); // both ends, the timers and what is queued
 
     std::shared_ptr<SimPrinter> printer_;
     Common::UniqueFd master_;
