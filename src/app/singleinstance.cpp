@@ -1,6 +1,7 @@
 #include "app/singleinstance.h"
 
 #include "app/frmmain.h"
+#include "app/termsignals.h"
 
 #include <QApplication>
 #include <QDir>
@@ -67,6 +68,9 @@ int RunZentab(QApplication& app)
     form.Form_Load();
     if (form.AnotherInstanceRunning())
         return 0; // ends before the window is ever shown
+    Common::TerminationSignals terminations;
+    QObject::connect(&terminations, &Common::TerminationSignals::received, &form,
+                     [&form] { Common::CloseWhenIdle(form); });
     form.show();
     const int result = app.exec();
     form.Form_Unload(); // if the loop ended other than by closing the window
