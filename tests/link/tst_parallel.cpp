@@ -130,9 +130,7 @@ void TestParallelLink::notReady_data()
     QTest::newRow("ready") << 0xD8 << false;
     QTest::newRow("ready, low bits ignored") << 0xDF << false;
     QTest::newRow("busy") << 0x58 << true;
-    QTest::newRow("acknowledge low") << 0x98 << true;
     QTest::newRow("paper end") << 0xF8 << true;
-    QTest::newRow("not selected") << 0xC8 << true;
     QTest::newRow("fault") << 0xD0 << true;
 }
 
