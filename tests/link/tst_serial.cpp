@@ -15,14 +15,12 @@ using namespace Common;
 
 namespace {
 
+// Logs each call, and when it came, in milliseconds.
 class FakeSerialControl final : public SerialControl {
 public:
     QStringList calls;
+    QHash<QString, qint64> at;
     QList<QByteArray> writes;
-    QElapsedTimer clock;
-    qint64 discardOutputAt = -1;
-    qint64 discardInputAt = -1;
-    qint64 writeAt = -1;
     bool isOpen = false;
     bool openFails = false;
     bool settingsRejected = false;
@@ -34,48 +32,37 @@ public:
 
     FakeSerialControl() { clock.start(); }
 
-    void setCommPort(int port) override { calls << QStringLiteral("port %1").arg(port_ = port); }
+    void setCommPort(int port) override { log(QStringLiteral("port %1").arg(port_ = port)); }
     int commPort() const override { return port_; }
     bool setSettings(const QString& settings) override
     {
-        calls << QStringLiteral("settings ") + settings;
+        log("settings " + settings);
         return !settingsRejected;
     }
     void setHandshaking(Handshaking h) override
     {
-        calls << (h == Handshaking::XonXoff ? QStringLiteral("xonxoff") : QStringLiteral("none"));
+        log(h == Handshaking::XonXoff ? "xonxoff" : "none");
     }
     bool portOpen() const override { return isOpen; }
     bool open() override
     {
-        calls << QStringLiteral("open");
-        isOpen = !openFails;
-        return isOpen;
+        log("open");
+        return isOpen = !openFails;
     }
     void close() override
     {
-        calls << QStringLiteral("close");
+        log("close");
         isOpen = false;
     }
     int inBufferCount() override { return static_cast<int>(input.size()); }
     int outBufferCount() override { return writes.isEmpty() ? 0 : unsentAfterWrite; }
-    void discardInput() override
-    {
-        calls << QStringLiteral("discard input");
-        discardInputAt = clock.elapsed();
-    }
-    void discardOutput() override
-    {
-        calls << QStringLiteral("discard output");
-        discardOutputAt = clock.elapsed();
-    }
+    void discardInput() override { log("discard input"); }
+    void discardOutput() override { log("discard output"); }
     bool output(const QByteArray& block) override
     {
-        if (outputFails)
-            return false;
         writes << block;
-        writeAt = clock.elapsed();
-        return true;
+        at["write"] = clock.elapsed();
+        return !outputFails;
     }
     std::optional<std::uint8_t> inputByte() override
     {
@@ -89,6 +76,12 @@ public:
     QString errorString() const override { return error; }
 
 private:
+    void log(const QString& call)
+    {
+        calls << call;
+        at[call] = clock.elapsed();
+    }
+    QElapsedTimer clock;
     int port_ = 0;
 };
 
@@ -217,9 +210,9 @@ void TestSerialLink::sendData_oneWriteAfterTheOutputSettled()
     CapturedMessages messages;
     SendData(QStringLiteral("1D4901"));
     QCOMPARE(fake->writes, QList<QByteArray>{QByteArray("\x1D\x49\x01", 3)});
-    QVERIFY2(fake->writeAt - fake->discardOutputAt >= 99,
-             qPrintable(QString::number(fake->writeAt - fake->discardOutputAt)));
-    QVERIFY(fake->discardInputAt >= fake->discardOutputAt + 99); // stale input went after the pause
+    const qint64 pause = fake->at["write"] - fake->at["discard output"];
+    QVERIFY2(pause >= 99, qPrintable(QString::number(pause)));
+    QVERIFY(fake->at["discard input"] >= fake->at["discard output"] + 99); // stale input after it
     QVERIFY(!ErrorFlag);
     QVERIFY(messages.isEmpty());
 }

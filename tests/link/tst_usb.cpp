@@ -6,7 +6,6 @@
 #include "capturedmessages.h"
 #include "link/link.h"
 #include "link/rawprint.h"
-#include "pseudoterminal.h"
 #include "settings/appsettings.h"
 
 #include <QDeadlineTimer>
@@ -42,7 +41,6 @@ private Q_SLOTS:
     void printerTakesNothing();
     void printerGoesAwayDuringAJob();
     void missingDevice();
-    void pseudoTerminalStandIn();
 };
 
 QString TestUsbLink::fifoFor(const QString& port)
@@ -198,16 +196,6 @@ void TestUsbLink::missingDevice()
     SendData(QStringLiteral("1D4901")); // goes nowhere, quietly
     QCOMPARE(messages.all().size(), 1);
     QVERIFY(dpEnumJobs() != 0);
-}
-
-void TestUsbLink::pseudoTerminalStandIn()
-{
-    PseudoTerminal printer;
-    QVERIFY(QFile::link(printer.slavePath(), dataFolder.filePath(QStringLiteral("USB007"))));
-    OpenPort();
-    SendData(QStringLiteral("1D49010A"));
-    QVERIFY(!ErrorFlag);
-    QCOMPARE(printer.receive(5000), QByteArray("\x1D\x49\x01\x0A", 4));
 }
 
 QTEST_MAIN(TestUsbLink)
