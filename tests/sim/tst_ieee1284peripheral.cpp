@@ -158,20 +158,6 @@ private Q_SLOTS:
         host_ = std::make_unique<Host>(*port_);
     }
 
-    void registersReadBackAndOtherAddresses()
-    {
-        std::uint32_t value = 0;
-        host_->data(0x5A);
-        host_->control(0xC4);
-        QVERIFY(port_->read(kBase, &value, 1));
-        QCOMPARE(value, 0x5Au);
-        QVERIFY(port_->read(kBase + 2, &value, 1));
-        QCOMPARE(value, 0xC4u);
-        QVERIFY(port_->read(0x278 + 1, &value, 1));
-        QCOMPARE(value, 0xFFu); // no port there
-        QVERIFY(!port_->read(kBase + 1, &value, 2));
-    }
-
     void compatibilityByteWithStrobeAndBusy()
     {
         QCOMPARE(host_->status() & 0xF8, 0xD8);
@@ -193,28 +179,6 @@ private Q_SLOTS:
         QCOMPARE(peripheral_->bytesTaken(), 1);
         QVERIFY(host_->send(QByteArray("\x49\x01")));
         QCOMPARE(printer_->commandLog().back().text, QStringLiteral("GS I 1"));
-    }
-
-    void negotiationReaches38hThen40h()
-    {
-        QVERIFY(host_->send(kGsI1));
-        host_->control(kIdle);
-        host_->data(0x00);
-        host_->control(kRequest);
-        QCOMPARE(host_->waitFor(0x78, 0x38, 99999), Ieee1284Peripheral::kDefaultReactionReads);
-        host_->control(kRequestStrobe);
-        host_->control(kReleased);
-        QVERIFY(host_->waitFor(0x78, 0x40, 9999) > 0);
-        QCOMPARE(peripheral_->extensibilityByte(), std::uint8_t(0x00));
-        QCOMPARE(peripheral_->phase(), Ieee1284Peripheral::Phase::ReverseIdle);
-    }
-
-    void negotiationWithoutDataShowsNoDataAvailable()
-    {
-        QVERIFY(!host_->negotiate());
-        QCOMPARE(host_->status() & 0x78, 0x68); // nAck high, PError and nFault high: no data
-        QVERIFY(host_->terminate());
-        QCOMPARE(host_->status() & 0xF8, 0xD8);
     }
 
     void nibbleLayout_data()

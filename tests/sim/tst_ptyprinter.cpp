@@ -66,17 +66,6 @@ private Q_SLOTS:
         QCOMPARE(printer_->identificationCode(), QByteArray("Printer007"));
     }
 
-    void lateAnswer()
-    {
-        printer_->faults().replyDelayMs = 300;
-        QElapsedTimer clock;
-        clock.start();
-        QVERIFY(host_.write(kGsI1));
-        QCOMPARE(host_.readFor(150), QByteArray());
-        QCOMPARE(host_.read(1, kGenerousMs), QByteArray("\x51"));
-        QVERIFY(clock.elapsed() >= 300);
-    }
-
     void offlineHoldsBytesUntilBackOnline()
     {
         printer_->faults().stopsTaking = true;
