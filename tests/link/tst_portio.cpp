@@ -46,115 +46,106 @@ private:
     QTemporaryDir dataFolder;
 
 private Q_SLOTS:
-    void init();
-    void cleanup();
-    void dispatchFollowsTheInstalledBackend();
-    void absentPortReadsTheSameEveryTime_data();
-    void absentPortReadsTheSameEveryTime();
-    void addressesOutsideThePorts();
-    void parallelLinkOnAnAbsentPortFailsQuietly();
+    void init()
+    {
+        QVERIFY(dataFolder.isValid());
+        DataFolder = dataFolder.path();
+        // The machine's own /dev/parportN stay out of it: every port is a data
+        // folder entry that is not there.
+        for (int n = 1; n <= 3; ++n)
+            QFile::link(dataFolder.filePath(QStringLiteral("absent")),
+                        dataFolder.filePath(QStringLiteral("LPT%1").arg(n)));
+        AppSettings = AppSettingsRecord{};
+        ErrorFlag = false;
+    }
+
+    void cleanup()
+    {
+        ShutdownWinIo();
+        SetPortIoBackend(nullptr);
+        for (const QString& entry : QDir(dataFolder.path()).entryList(QDir::System | QDir::Files))
+            QFile::remove(dataFolder.filePath(entry));
+        DataFolder.clear();
+    }
+
+    void dispatchFollowsTheInstalledBackend()
+    {
+        Calls first;
+        Calls second;
+        SetPortIoBackend(std::make_unique<CountingBackend>(first));
+        QCOMPARE(first.initialize, 0); // not started up yet
+        QVERIFY(InitializeWinIo());
+        QCOMPARE(first.initialize, 1);
+        std::uint32_t value = 0;
+        QVERIFY(GetPortVal(0x379, &value, 1));
+        QCOMPARE(value, 0x79u);
+        QVERIFY(!GetPortVal(0x379, nullptr, 1));
+        // A replacement after start-up: the old one shut down, the new one started.
+        SetPortIoBackend(std::make_unique<CountingBackend>(second));
+        QCOMPARE(first.shutdown, 1);
+        QCOMPARE(second.initialize, 1);
+        ShutdownWinIo();
+        QCOMPARE(second.shutdown, 1);
+        SetPortIoBackend(nullptr); // before the counts go
+    }
+
+    void absentPortReadsTheSameEveryTime_data()
+    {
+        QTest::addColumn<bool>("somethingElse");
+        QTest::newRow("no device") << false;
+        QTest::newRow("not a parallel port") << true;
+    }
+
+    void absentPortReadsTheSameEveryTime()
+    {
+        QFETCH(bool, somethingElse);
+        if (somethingElse) {
+            QFile file(dataFolder.filePath(QStringLiteral("absent")));
+            QVERIFY(file.open(QIODevice::WriteOnly)); // opens, but refuses the claim
+        }
+        CapturedMessages messages;
+        std::unique_ptr<PortIoBackend> ppdev = MakePpdevBackend();
+        QVERIFY(ppdev->initialize()); // nothing is opened at start-up
+        for (const std::uint16_t address : {0x378, 0x379, 0x37A, 0x379}) {
+            std::uint32_t value = 0x12345678;
+            QVERIFY(!ppdev->read(address, &value, 1));
+            QCOMPARE(value, 0xFFu);
+        }
+        QVERIFY(!ppdev->write(0x37A, 0xCC, 1));
+        QVERIFY(!ppdev->write(0x378, 0x41, 1));
+        ppdev->shutdown();
+        QVERIFY(messages.isEmpty());
+    }
+
+    void addressesOutsideThePorts()
+    {
+        std::unique_ptr<PortIoBackend> ppdev = MakePpdevBackend();
+        std::uint32_t value = 0;
+        QVERIFY(!ppdev->read(0x37B, &value, 1));
+        QVERIFY(!ppdev->write(0x377, 0, 1));
+        QVERIFY(!ppdev->write(0x379, 0, 1)); // the status register takes no writes
+    }
+
+    void parallelLinkOnAnAbsentPortFailsQuietly()
+    {
+        SetPortIoBackend(MakePpdevBackend());
+        QVERIFY(InitializeWinIo());
+        SetWaitScaleForTests(10);
+        AppSettings.Interface = Parallel;
+        CapturedMessages messages;
+        QElapsedTimer elapsed;
+        elapsed.start();
+        QVERIFY(LptNotReady());
+        SendData(QStringLiteral("1D4901"));
+        QVERIFY(ErrorFlag);
+        ErrorFlag = false;
+        QCOMPARE(ReceiveData(), QString());
+        QVERIFY(ErrorFlag);
+        SetWaitScaleForTests(100);
+        QVERIFY(messages.isEmpty());
+        QVERIFY2(elapsed.elapsed() < 10000, qPrintable(QString::number(elapsed.elapsed())));
+    }
 };
-
-void TestPortIo::init()
-{
-    QVERIFY(dataFolder.isValid());
-    DataFolder = dataFolder.path();
-    // The machine's own /dev/parportN stay out of it: every port is a data
-    // folder entry that is not there.
-    for (int n = 1; n <= 3; ++n)
-        QFile::link(dataFolder.filePath(QStringLiteral("absent")),
-                    dataFolder.filePath(QStringLiteral("LPT%1").arg(n)));
-    AppSettings = AppSettingsRecord{};
-    ErrorFlag = false;
-}
-
-void TestPortIo::cleanup()
-{
-    ShutdownWinIo();
-    SetPortIoBackend(nullptr);
-    for (const QString& entry : QDir(dataFolder.path()).entryList(QDir::System | QDir::Files))
-        QFile::remove(dataFolder.filePath(entry));
-    DataFolder.clear();
-}
-
-void TestPortIo::dispatchFollowsTheInstalledBackend()
-{
-    Calls first;
-    Calls second;
-    SetPortIoBackend(std::make_unique<CountingBackend>(first));
-    QCOMPARE(first.initialize, 0); // not started up yet
-    QVERIFY(InitializeWinIo());
-    QCOMPARE(first.initialize, 1);
-    std::uint32_t value = 0;
-    QVERIFY(GetPortVal(0x379, &value, 1));
-    QCOMPARE(value, 0x79u);
-    QVERIFY(!GetPortVal(0x379, nullptr, 1));
-    // A replacement after start-up: the old one shut down, the new one started.
-    SetPortIoBackend(std::make_unique<CountingBackend>(second));
-    QCOMPARE(first.shutdown, 1);
-    QCOMPARE(second.initialize, 1);
-    ShutdownWinIo();
-    QCOMPARE(second.shutdown, 1);
-    SetPortIoBackend(nullptr); // before the counts go
-}
-
-void TestPortIo::absentPortReadsTheSameEveryTime_data()
-{
-    QTest::addColumn<bool>("somethingElse");
-    QTest::newRow("no device") << false;
-    QTest::newRow("not a parallel port") << true;
-}
-
-void TestPortIo::absentPortReadsTheSameEveryTime()
-{
-    QFETCH(bool, somethingElse);
-    if (somethingElse) {
-        QFile file(dataFolder.filePath(QStringLiteral("absent")));
-        QVERIFY(file.open(QIODevice::WriteOnly)); // opens, but refuses the claim
-    }
-    CapturedMessages messages;
-    std::unique_ptr<PortIoBackend> ppdev = MakePpdevBackend();
-    QVERIFY(ppdev->initialize()); // nothing is opened at start-up
-    for (const std::uint16_t address : {0x378, 0x379, 0x37A, 0x379}) {
-        std::uint32_t value = 0x12345678;
-        QVERIFY(!ppdev->read(address, &value, 1));
-        QCOMPARE(value, 0xFFu);
-    }
-    QVERIFY(!ppdev->write(0x37A, 0xCC, 1));
-    QVERIFY(!ppdev->write(0x378, 0x41, 1));
-    ppdev->shutdown();
-    QVERIFY(messages.isEmpty());
-}
-
-void TestPortIo::addressesOutsideThePorts()
-{
-    std::unique_ptr<PortIoBackend> ppdev = MakePpdevBackend();
-    std::uint32_t value = 0;
-    QVERIFY(!ppdev->read(0x37B, &value, 1));
-    QVERIFY(!ppdev->read(0x3F8, &value, 1));
-    QVERIFY(!ppdev->write(0x377, 0, 1));
-    QVERIFY(!ppdev->write(0x379, 0, 1)); // the status register takes no writes
-}
-
-void TestPortIo::parallelLinkOnAnAbsentPortFailsQuietly()
-{
-    SetPortIoBackend(MakePpdevBackend());
-    QVERIFY(InitializeWinIo());
-    SetWaitScaleForTests(10);
-    AppSettings.Interface = Parallel;
-    CapturedMessages messages;
-    QElapsedTimer elapsed;
-    elapsed.start();
-    QVERIFY(LptNotReady());
-    SendData(QStringLiteral("1D4901"));
-    QVERIFY(ErrorFlag);
-    ErrorFlag = false;
-    QCOMPARE(ReceiveData(), QString());
-    QVERIFY(ErrorFlag);
-    SetWaitScaleForTests(100);
-    QVERIFY(messages.isEmpty());
-    QVERIFY2(elapsed.elapsed() < 10000, qPrintable(QString::number(elapsed.elapsed())));
-}
 
 QTEST_MAIN(TestPortIo)
 #include "tst_portio.moc"

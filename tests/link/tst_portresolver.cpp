@@ -22,21 +22,15 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("port");
         QTest::addColumn<QString>("device");
-        const auto row = [](const char* name, const char* port, const char* device) {
-            QTest::newRow(name) << QString::fromLatin1(port) << QString::fromLatin1(device);
+        const auto row = [](const char* port, const char* device) {
+            QTest::newRow(*port ? port : "empty")
+                << QString::fromLatin1(port) << QString::fromLatin1(device);
         };
-        row("COM1", "COM1", "/dev/ttyS0");
-        row("COM16", "COM16", "/dev/ttyS15");
-        row("LPT2", "LPT2", "/dev/parport1");
-        row("USB001", "USB001", "/dev/usb/lp0");
-        row("USB015", "USB015", "/dev/usb/lp14");
-        row("COM0", "COM0", "");
-        row("no number", "COM", "");
-        row("four digits", "COM1000", "");
-        row("lower case", "com1", "");
-        row("other name", "PRN", "");
-        row("path", "../COM1", "");
-        row("empty", "", "");
+        row("COM1", "/dev/ttyS0");
+        row("LPT2", "/dev/parport1");
+        row("USB015", "/dev/usb/lp14");
+        for (const char* unknown : {"COM0", "COM", "COM1000", "com1", "../COM1", ""})
+            row(unknown, "");
     }
     void defaultDevices()
     {

@@ -54,197 +54,178 @@ private:
     void settle() { QTest::qWait(50); } // the pty hands bytes over through a work queue
 
 private Q_SLOTS:
-    void init();
-    void cleanup();
-    void lineTermios_data();
-    void lineTermios();
-    void sendData_dropsStaleInputBeforeTheWrite();
-    void receiveData_nothingWaitingReturnsAtOnce();
-    void missingDeviceMovesNothing();
-    void ttyHeldByAnotherProgramIsRefused();
-    void closePortReleasesTheExclusiveHold();
-    void deviceVanishesDuringTransfer();
-    void stalledDeviceWriteIsAbandoned();
+    void init()
+    {
+        QVERIFY(dataFolder.isValid());
+        DataFolder = dataFolder.path();
+        printer = std::make_unique<PseudoTerminal>();
+        QVERIFY(printer->isOpen());
+        slave = QFile::encodeName(printer->slavePath());
+        QVERIFY(QFile::link(printer->slavePath(), dataFolder.filePath(QStringLiteral("COM16"))));
+        AppSettings = AppSettingsRecord{};
+        AppSettings.Interface = VirtualCom;
+        AppSettings.ActiveInterface = VirtualCom;
+        AppSettings.COMPort = 16;
+        ErrorFlag = false;
+        SetWaitScaleForTests(10);
+    }
+
+    void cleanup()
+    {
+        ReleaseLink();
+        printer.reset();
+        for (const QString& entry : QDir(dataFolder.path()).entryList(QDir::System | QDir::Files))
+            QFile::remove(dataFolder.filePath(entry));
+        DataFolder.clear();
+        SetWaitScaleForTests(100);
+    }
+
+    void lineTermios_data()
+    {
+        QTest::addColumn<int>("baud");
+        QTest::addColumn<int>("bits");
+        QTest::addColumn<int>("parity");
+        QTest::addColumn<int>("speed");
+        QTest::addColumn<int>("cflags"); // under CSIZE | PARENB | PARODD | CSTOPB
+        QTest::newRow("4800 8 none") << 4800 << 8 << 0 << int(B4800) << int(CS8);
+        QTest::newRow("115200 7 even") << 115200 << 7 << 2 << int(B115200) << int(CS7 | PARENB);
+        QTest::newRow("9600 8 odd") << 9600 << 8 << 1 << int(B9600) << int(CS8 | PARENB | PARODD);
+        QTest::newRow("rate the tty lacks keeps the speed")
+            << 12345 << 8 << 0 << int(B1200) << int(CS8);
+    }
+
+    void lineTermios()
+    {
+        QFETCH(int, baud);
+        QFETCH(int, bits);
+        QFETCH(int, parity);
+        QFETCH(int, speed);
+        QFETCH(int, cflags);
+        termios current{};
+        current.c_cflag = CS5 | CSTOPB | CRTSCTS | PARENB | PARODD;
+        current.c_iflag = IXON | IXOFF | INPCK | ICRNL;
+        current.c_lflag = ICANON | ECHO;
+        current.c_cc[VMIN] = 1;
+        cfsetspeed(&current, B1200);
+        const termios tio = LineTermios(current, VirtualComLine{baud, bits, parity});
+        QCOMPARE(int(cfgetospeed(&tio)), speed);
+        QCOMPARE(int(tio.c_cflag & (CSIZE | PARENB | PARODD | CSTOPB)), cflags);
+        QCOMPARE(int(tio.c_cflag & (CLOCAL | CREAD | CRTSCTS)), int(CLOCAL | CREAD));
+        QCOMPARE(int(tio.c_iflag & (IXON | IXOFF | INPCK | ICRNL)), 0);
+        QCOMPARE(int(tio.c_lflag & (ICANON | ECHO)), 0);
+        QCOMPARE(int(tio.c_cc[VMIN]), 0);
+        QCOMPARE(int(tio.c_cc[VTIME]), 0);
+    }
+
+    void sendData_dropsStaleInputBeforeTheWrite()
+    {
+        AppSettings.COMBaud = 1152;
+        OpenPort();
+        termios tio{};
+        QCOMPARE(tcgetattr(printer->masterFd(), &tio), 0); // the line as LineTermios made it
+        QCOMPARE(int(cfgetospeed(&tio)), int(B115200));
+        QVERIFY(!(tio.c_lflag & (ICANON | ECHO)));
+        QVERIFY(printer->send("stale answer"));
+        settle();
+        CapturedMessages messages;
+        SendData(QStringLiteral("1D4901"));
+        QCOMPARE(printer->receive(5000), QByteArray("\x1D\x49\x01", 3));
+        QElapsedTimer elapsed;
+        elapsed.start();
+        QCOMPARE(ReceiveData(), QString()); // the stale bytes went before the write
+        QVERIFY(elapsed.elapsed() < 1000);  // and nothing waiting returns at once
+        QVERIFY(printer->send(QByteArray("\x35\x00", 2)));
+        settle();
+        QCOMPARE(ReceiveData(), QStringLiteral("3500"));
+        QVERIFY(!ErrorFlag);
+        QVERIFY(messages.isEmpty());
+    }
+
+    void missingDeviceMovesNothing()
+    {
+        QVERIFY(QFile::link(dataFolder.filePath(QStringLiteral("gone")),
+                            dataFolder.filePath(QStringLiteral("COM17"))));
+        AppSettings.COMPort = 17;
+        CapturedMessages messages;
+        OpenPort();
+        QVERIFY(!ComHandle().isOpen());
+        QCOMPARE(ComHandle().lastError(), ENOENT);
+        SendData(QStringLiteral("1D4901"));
+        // Nothing went out: a silent failure, which the operation reports.
+        QVERIFY(ErrorFlag);
+        QCOMPARE(ReceiveData(), QString());
+        ClosePort();
+        QVERIFY(messages.isEmpty());
+    }
+
+    void ttyHeldByAnotherProgramIsRefused()
+    {
+        const int other = ::open(slave.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        QVERIFY(other >= 0);
+        QCOMPARE(::ioctl(other, TIOCEXCL), 0);
+        const int result = OpenAsAnotherUser(slave);
+        ::ioctl(other, TIOCNXCL);
+        ::close(other);
+        QCOMPARE(result, kRefusedBusy);
+    }
+
+    void closePortReleasesTheExclusiveHold()
+    {
+        OpenPort();
+        QVERIFY(ComHandle().isOpen());
+        QCOMPARE(OpenAsAnotherUser(slave), kRefusedBusy); // held while open
+        ClosePort();
+        QVERIFY(!ComHandle().isOpen());
+        // The master is still open, so the tty lives on: its exclusive mark must
+        // not outlast our close.
+        QCOMPARE(OpenAsAnotherUser(slave), kOpened);
+        SendData(QStringLiteral("1D4901")); // a closed port moves nothing
+        QVERIFY(ErrorFlag);
+        QCOMPARE(printer->receive(100), QByteArray());
+    }
+
+    void deviceVanishesDuringTransfer()
+    {
+        AppSettings.COMBaud = 192; // a stalled write of this size would be allowed over a minute
+        OpenPort();
+        const QString command = QString(64 * 1024 * 2, QLatin1Char('A')); // more than the tty holds
+        std::thread unplug([this] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            printer->closeMaster();
+        });
+        CapturedMessages messages;
+        QElapsedTimer elapsed;
+        elapsed.start();
+        SendData(command);
+        const qint64 sendMs = elapsed.elapsed();
+        unplug.join();
+        QVERIFY(ErrorFlag);
+        QCOMPARE(ReceiveData(), QString());
+        // The next command finds the device gone before it starts.
+        ErrorFlag = false;
+        SendData(QStringLiteral("1D4901"));
+        QVERIFY(ErrorFlag);
+        ClosePort();
+        QVERIFY2(sendMs < 10000, qPrintable(QString::number(sendMs)));
+        QVERIFY(messages.isEmpty());
+    }
+
+    void stalledDeviceWriteIsAbandoned()
+    {
+        AppSettings.COMBaud = 1152;
+        SetWaitScaleForTests(5); // the write's time limit scales like every pause
+        OpenPort();
+        const QString command = QString(64 * 1024 * 2, QLatin1Char('A'));
+        QElapsedTimer elapsed;
+        elapsed.start();
+        SendData(command); // nobody reads the master: the tty fills and stays full
+        const qint64 ms = elapsed.elapsed();
+        QVERIFY(ErrorFlag);
+        QVERIFY2(ms < 10000, qPrintable(QString::number(ms)));
+        QCOMPARE(ComHandle().lastError(), ETIMEDOUT);
+        QVERIFY(printer->receive(100).size() < 64 * 1024);
+    }
 };
-
-void TestVirtualCom::init()
-{
-    QVERIFY(dataFolder.isValid());
-    DataFolder = dataFolder.path();
-    printer = std::make_unique<PseudoTerminal>();
-    QVERIFY(printer->isOpen());
-    slave = QFile::encodeName(printer->slavePath());
-    QVERIFY(QFile::link(printer->slavePath(), dataFolder.filePath(QStringLiteral("COM16"))));
-    AppSettings = AppSettingsRecord{};
-    AppSettings.Interface = VirtualCom;
-    AppSettings.ActiveInterface = VirtualCom;
-    AppSettings.COMPort = 16;
-    ErrorFlag = false;
-    SetWaitScaleForTests(10);
-}
-
-void TestVirtualCom::cleanup()
-{
-    ReleaseLink();
-    printer.reset();
-    for (const QString& entry : QDir(dataFolder.path()).entryList(QDir::System | QDir::Files))
-        QFile::remove(dataFolder.filePath(entry));
-    DataFolder.clear();
-    SetWaitScaleForTests(100);
-}
-
-void TestVirtualCom::lineTermios_data()
-{
-    QTest::addColumn<int>("baud");
-    QTest::addColumn<int>("bits");
-    QTest::addColumn<int>("parity");
-    QTest::addColumn<int>("speed");
-    QTest::addColumn<int>("cflags"); // under CSIZE | PARENB | PARODD | CSTOPB
-    QTest::newRow("4800 8 none") << 4800 << 8 << 0 << int(B4800) << int(CS8);
-    QTest::newRow("115200 7 even") << 115200 << 7 << 2 << int(B115200) << int(CS7 | PARENB);
-    QTest::newRow("9600 8 odd") << 9600 << 8 << 1 << int(B9600) << int(CS8 | PARENB | PARODD);
-    QTest::newRow("rate the tty lacks keeps the speed")
-        << 12345 << 8 << 0 << int(B1200) << int(CS8);
-}
-
-void TestVirtualCom::lineTermios()
-{
-    QFETCH(int, baud);
-    QFETCH(int, bits);
-    QFETCH(int, parity);
-    QFETCH(int, speed);
-    QFETCH(int, cflags);
-    termios current{};
-    current.c_cflag = CS5 | CSTOPB | CRTSCTS | PARENB | PARODD;
-    current.c_iflag = IXON | IXOFF | INPCK | ICRNL;
-    current.c_lflag = ICANON | ECHO;
-    current.c_cc[VMIN] = 1;
-    cfsetspeed(&current, B1200);
-    const termios tio = LineTermios(current, VirtualComLine{baud, bits, parity});
-    QCOMPARE(int(cfgetospeed(&tio)), speed);
-    QCOMPARE(int(tio.c_cflag & (CSIZE | PARENB | PARODD | CSTOPB)), cflags);
-    QCOMPARE(int(tio.c_cflag & (CLOCAL | CREAD | CRTSCTS)), int(CLOCAL | CREAD));
-    QCOMPARE(int(tio.c_iflag & (IXON | IXOFF | INPCK | ICRNL)), 0);
-    QCOMPARE(int(tio.c_lflag & (ICANON | ECHO)), 0);
-    QCOMPARE(int(tio.c_cc[VMIN]), 0);
-    QCOMPARE(int(tio.c_cc[VTIME]), 0);
-}
-
-void TestVirtualCom::sendData_dropsStaleInputBeforeTheWrite()
-{
-    AppSettings.COMBaud = 1152;
-    OpenPort();
-    termios tio{};
-    QCOMPARE(tcgetattr(printer->masterFd(), &tio), 0); // the line as LineTermios made it
-    QCOMPARE(int(cfgetospeed(&tio)), int(B115200));
-    QVERIFY(!(tio.c_lflag & (ICANON | ECHO)));
-    QVERIFY(printer->send("stale answer"));
-    settle();
-    CapturedMessages messages;
-    SendData(QStringLiteral("1D4901"));
-    QCOMPARE(printer->receive(5000), QByteArray("\x1D\x49\x01", 3));
-    QCOMPARE(ReceiveData(), QString()); // the stale bytes went before the write
-    QVERIFY(printer->send(QByteArray("\x35\x00", 2)));
-    settle();
-    QCOMPARE(ReceiveData(), QStringLiteral("3500"));
-    QVERIFY(!ErrorFlag);
-    QVERIFY(messages.isEmpty());
-}
-
-void TestVirtualCom::receiveData_nothingWaitingReturnsAtOnce()
-{
-    OpenPort();
-    QElapsedTimer elapsed;
-    elapsed.start();
-    QCOMPARE(ReceiveData(), QString());
-    QVERIFY(elapsed.elapsed() < 1000);
-    QVERIFY(!ErrorFlag);
-}
-
-void TestVirtualCom::missingDeviceMovesNothing()
-{
-    QVERIFY(QFile::link(dataFolder.filePath(QStringLiteral("gone")),
-                        dataFolder.filePath(QStringLiteral("COM17"))));
-    AppSettings.COMPort = 17;
-    CapturedMessages messages;
-    OpenPort();
-    QVERIFY(!ComHandle().isOpen());
-    QCOMPARE(ComHandle().lastError(), ENOENT);
-    SendData(QStringLiteral("1D4901"));
-    // Nothing went out: a silent failure, which the operation reports.
-    QVERIFY(ErrorFlag);
-    QCOMPARE(ReceiveData(), QString());
-    ClosePort();
-    QVERIFY(messages.isEmpty());
-}
-
-void TestVirtualCom::ttyHeldByAnotherProgramIsRefused()
-{
-    const int other = ::open(slave.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    QVERIFY(other >= 0);
-    QCOMPARE(::ioctl(other, TIOCEXCL), 0);
-    const int result = OpenAsAnotherUser(slave);
-    ::ioctl(other, TIOCNXCL);
-    ::close(other);
-    QCOMPARE(result, kRefusedBusy);
-}
-
-void TestVirtualCom::closePortReleasesTheExclusiveHold()
-{
-    OpenPort();
-    QVERIFY(ComHandle().isOpen());
-    QCOMPARE(OpenAsAnotherUser(slave), kRefusedBusy); // held while open
-    ClosePort();
-    QVERIFY(!ComHandle().isOpen());
-    // The master is still open, so the tty lives on: its exclusive mark must
-    // not outlast our close.
-    QCOMPARE(OpenAsAnotherUser(slave), kOpened);
-    SendData(QStringLiteral("1D4901")); // a closed port moves nothing
-    QVERIFY(ErrorFlag);
-    QCOMPARE(printer->receive(100), QByteArray());
-}
-
-void TestVirtualCom::deviceVanishesDuringTransfer()
-{
-    AppSettings.COMBaud = 192; // a stalled write of this size would be allowed over a minute
-    OpenPort();
-    const QString command = QString(64 * 1024 * 2, QLatin1Char('A')); // more than the tty holds
-    std::thread unplug([this] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));
-        printer->closeMaster();
-    });
-    CapturedMessages messages;
-    QElapsedTimer elapsed;
-    elapsed.start();
-    SendData(command);
-    const qint64 sendMs = elapsed.elapsed();
-    unplug.join();
-    QVERIFY(ErrorFlag);
-    QCOMPARE(ReceiveData(), QString());
-    // The next command finds the device gone before it starts.
-    ErrorFlag = false;
-    SendData(QStringLiteral("1D4901"));
-    QVERIFY(ErrorFlag);
-    ClosePort();
-    QVERIFY2(sendMs < 10000, qPrintable(QString::number(sendMs)));
-    QVERIFY(messages.isEmpty());
-}
-
-void TestVirtualCom::stalledDeviceWriteIsAbandoned()
-{
-    AppSettings.COMBaud = 1152;
-    SetWaitScaleForTests(5); // the write's time limit scales like every pause
-    OpenPort();
-    const QString command = QString(64 * 1024 * 2, QLatin1Char('A'));
-    QElapsedTimer elapsed;
-    elapsed.start();
-    SendData(command); // nobody reads the master: the tty fills and stays full
-    const qint64 ms = elapsed.elapsed();
-    QVERIFY(ErrorFlag);
-    QVERIFY2(ms < 10000, qPrintable(QString::number(ms)));
-    QCOMPARE(ComHandle().lastError(), ETIMEDOUT);
-    QVERIFY(printer->receive(100).size() < 64 * 1024);
-}
 
 QTEST_MAIN(TestVirtualCom)
 #include "tst_virtualcom.moc"

@@ -66,17 +66,6 @@ private Q_SLOTS:
         QCOMPARE(printer_->identificationCode(), QByteArray("Printer007"));
     }
 
-    void lateAnswer()
-    {
-        printer_->faults().replyDelayMs = 300;
-        QElapsedTimer clock;
-        clock.start();
-        QVERIFY(host_.write(kGsI1));
-        QCOMPARE(host_.readFor(150), QByteArray());
-        QCOMPARE(host_.read(1, kGenerousMs), QByteArray("\x51"));
-        QVERIFY(clock.elapsed() >= 300);
-    }
-
     void offlineHoldsBytesUntilBackOnline()
     {
         printer_->faults().stopsTaking = true;
@@ -127,10 +116,6 @@ private Q_SLOTS:
         QVERIFY(pty_->linkInto(folder.path(), QStringLiteral("COM4")));
         QCOMPARE(pty_->linkPath(), folder.filePath(QStringLiteral("COM4")));
         QCOMPARE(QFileInfo(pty_->linkPath()).symLinkTarget(), pty_->slavePath());
-        HostTerminal viaLink;
-        QVERIFY(viaLink.open(pty_->linkPath()));
-        QVERIFY(viaLink.write(kGsI1));
-        QCOMPARE(viaLink.read(1, kGenerousMs), QByteArray("\x51"));
     }
 
     void hostReopensAndStaleReplyWaits()
