@@ -65,12 +65,14 @@ int RunZentab(QApplication& app)
 {
     FrmMain form;
     form.setObjectName(QStringLiteral("FrmMain"));
-    form.Form_Load();
-    if (form.AnotherInstanceRunning())
-        return 0; // ends before the window is ever shown
+    // Taken over before the instance lock, so that a process holding the
+    // lock always ends in order; served once the event loop runs.
     Common::TerminationSignals terminations;
     QObject::connect(&terminations, &Common::TerminationSignals::received, &form,
                      [&form] { Common::CloseWhenIdle(form); });
+    form.Form_Load();
+    if (form.AnotherInstanceRunning())
+        return 0; // ends before the window is ever shown
     form.show();
     const int result = app.exec();
     form.Form_Unload(); // if the loop ended other than by closing the window

@@ -43,8 +43,8 @@ private Q_SLOTS:
     void signalEndsTheProgramInOrder_data()
     {
         QTest::addColumn<int>("signalNumber");
-        QTest::addColumn<int>("afterMs");
-        QTest::newRow("SIGTERM during the start-up") << int(SIGTERM) << 300;
+        QTest::addColumn<int>("afterMs"); // after the lock; the start-up takes 4400 ms
+        QTest::newRow("SIGTERM during the start-up") << int(SIGTERM) << 1000;
         QTest::newRow("SIGHUP at the ready window") << int(SIGHUP) << 6000;
         QTest::newRow("SIGINT at the ready window") << int(SIGINT) << 6000;
     }
@@ -69,6 +69,9 @@ private Q_SLOTS:
         program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         program.start(QStringLiteral(ZENTAB_APP_BINARY), {});
         QVERIFY(program.waitForStarted(ProcessTimeoutMs));
+        // The lock is taken once the program serves the signals.
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(runtime.filePath(QStringLiteral("zentab.lock"))),
+                                 ProcessTimeoutMs);
         QTest::qWait(afterMs);
         QCOMPARE(program.state(), QProcess::Running);
         QCOMPARE(::kill(static_cast<pid_t>(program.processId()), signalNumber), 0);
