@@ -164,7 +164,6 @@ private Q_SLOTS:
         QTest::addColumn<bool>("allowed");
         QTest::newRow("51h on virtual COM") << 0x51 << int(VirtualCom) << true;
         QTest::newRow("51h on serial") << 0x51 << int(Serial) << false;
-        QTest::newRow("51h on USB") << 0x51 << int(USB) << false;
         QTest::newRow("other model on virtual COM") << 0x35 << int(VirtualCom) << false;
         QTest::newRow("lower-case q") << 0x71 << int(VirtualCom) << false;
     }
@@ -265,8 +264,7 @@ private Q_SLOTS:
             QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QStringLiteral("\u0416"),
                                 Qt::NoModifier);
             box->insert(QStringLiteral("A\u20ACB")); // as a paste
-            box->insert(QStringLiteral("\u00FF"));
-            QCOMPARE(box->text(), QStringLiteral("\u00E9\u00FF"));
+            QCOMPARE(box->text(), QStringLiteral("\u00E9"));
         }
     }
 
@@ -328,12 +326,11 @@ private Q_SLOTS:
         const std::uint32_t green = ColourGreen, red = ColourRed, untouched = ColourBlue;
         QTest::newRow("serial, DSR held") << int(Serial) << true << 0 << green;
         QTest::newRow("serial, no DSR") << int(Serial) << false << 0xD8 << red;
-        QTest::newRow("parallel ready") << int(Parallel) << false << 0xD8 << green;
-        QTest::newRow("parallel, low bits ignored") << int(Parallel) << false << 0xDF << green;
+        QTest::newRow("parallel ready, low bits ignored")
+            << int(Parallel) << false << 0xDF << green;
         QTest::newRow("parallel busy") << int(Parallel) << true << 0x58 << red;
         QTest::newRow("parallel, paper end") << int(Parallel) << true << 0xF8 << red;
         QTest::newRow("USB") << int(USB) << true << 0xD8 << untouched;
-        QTest::newRow("virtual COM") << int(VirtualCom) << true << 0xD8 << untouched;
     }
     void portConditionLamp()
     {
