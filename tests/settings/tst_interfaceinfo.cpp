@@ -67,33 +67,43 @@ private Q_SLOTS:
         QVERIFY(!ErrorFlag);
     }
 
-    // What the interface allows shows on the window: the lamp and its timer,
-    // "Get S/No.", and the two-way flag. An unknown interface changes nothing.
+    // What the interface allows shows on the window, after parallel showed
+    // the lamp: the lamp and its timer, "Get S/No." and the two-way flag.
+    // An unknown interface changes nothing.
     void windowFollowsTheInterface_data()
     {
         QTest::addColumn<int>("kind");
+        QTest::addColumn<bool>("portOpen");
         QTest::addColumn<bool>("led");
         QTest::addColumn<bool>("getSNo");
-        QTest::newRow("USB") << int(USB) << false << false;
-        QTest::newRow("unknown, after parallel") << 9 << true << true;
+        auto row = [](const char* name, int kind, bool portOpen, bool led, bool getSNo) {
+            QTest::newRow(name) << kind << portOpen << led << getSNo;
+        };
+        row("serial, opened per operation", Serial, false, false, true);
+        row("serial, kept open", Serial, true, true, true);
+        row("virtual COM", VirtualCom, true, false, true);
+        row("LAN", LAN, false, true, true);
+        row("USB", USB, true, false, false);
+        row("Windows driver", WindowsDriver, true, false, false);
+        row("unknown", 9, false, true, true);
     }
     void windowFollowsTheInterface()
     {
         QFETCH(int, kind);
+        QFETCH(bool, portOpen);
         QFETCH(bool, led);
         QFETCH(bool, getSNo);
         AppSettings.Interface = Parallel;
         BuildInterfaceInfo();
-        form().LEDPortCondition->show();
         AppSettings.TwoWayLink = true;
         AppSettings.Interface = std::uint8_t(kind);
+        AppSettings.PortOpen = portOpen;
         BuildInterfaceInfo();
         QCOMPARE(ledShown(), led);
         QCOMPARE(form().TmrPortCheck.isActive(), led);
         QCOMPARE(form().CmdGetSNo->isEnabled(), getSNo);
         QCOMPARE(AppSettings.TwoWayLink, getSNo);
         QCOMPARE(int(AppSettings.ActiveInterface), kind);
-        QVERIFY(env_->serial->events.isEmpty());
         if (kind == 9)
             QCOMPARE(form().LblIFInfo->text(), QString());
     }
@@ -153,39 +163,6 @@ private Q_SLOTS:
         const AppSettingsRecord s =
             TestSupport::Record("LANIP=10.0.0.7 WinDevice=Kitchen " + setup);
         QCOMPARE(InterfaceInfoText(s), text);
-    }
-
-    void effectsFollowTheInterface_data()
-    {
-        QTest::addColumn<int>("kind");
-        QTest::addColumn<bool>("portOpen");
-        QTest::addColumn<bool>("led");
-        QTest::addColumn<bool>("getSNo");
-        QTest::addColumn<bool>("twoWay");
-        QTest::newRow("serial, opened per operation")
-            << int(Serial) << false << false << true << true;
-        QTest::newRow("serial, kept open") << int(Serial) << true << true << true << true;
-        QTest::newRow("virtual COM") << int(VirtualCom) << true << false << true << true;
-        QTest::newRow("parallel") << int(Parallel) << false << true << true << true;
-        QTest::newRow("LAN") << int(LAN) << false << true << true << true;
-        QTest::newRow("USB") << int(USB) << true << false << false << false;
-        QTest::newRow("Windows driver") << int(WindowsDriver) << true << false << false << false;
-    }
-    void effectsFollowTheInterface()
-    {
-        QFETCH(int, kind);
-        QFETCH(bool, portOpen);
-        QFETCH(bool, led);
-        QFETCH(bool, getSNo);
-        QFETCH(bool, twoWay);
-        AppSettingsRecord s;
-        s.Interface = static_cast<std::uint8_t>(kind);
-        s.PortOpen = portOpen;
-        const std::optional<InterfaceEffects> effects = InterfaceEffectsFor(s);
-        QVERIFY(effects.has_value());
-        QCOMPARE(effects->ledShown, led);
-        QCOMPARE(effects->getSNoEnabled, getSNo);
-        QCOMPARE(effects->twoWayLink, twoWay);
     }
 };
 
