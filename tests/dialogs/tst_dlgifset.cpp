@@ -83,7 +83,8 @@ private Q_SLOTS:
         auto row = [](const char* stored, const char* frame, bool ticked, bool tickable, bool set) {
             QTest::newRow(stored) << stored << frame << ticked << tickable << set;
         };
-        row("Interface=0", "FraSerial", false, true, true);
+        row("Interface=0 COMPort=3", "FraSerial", false, true, true);
+        row("Interface=5 COMPort=3", "FraSerial", true, true, true);
         row("Interface=5 COMPort=20", "FraSerial", true, false, true);
         // A plain serial interface on a port that can only be virtual: the
         // greyed box must not show a tick it cannot have.
@@ -108,6 +109,9 @@ private Q_SLOTS:
         QCOMPARE(dlg.ChkVirCOM->isChecked(), virTicked);
         QCOMPARE(dlg.ChkVirCOM->isEnabled(), virEnabled);
         QCOMPARE(dlg.CmdSet->isEnabled(), setEnabled);
+        // Another page and back shows the stored tick again, whatever was clicked.
+        QVERIFY(Operate(&dlg, "CboIF=0 ChkVirCOM CboIF=1 CboIF=0"));
+        QCOMPARE(dlg.ChkVirCOM->isChecked(), virTicked);
     }
 
     void listsShowTheStoredValues()
@@ -157,27 +161,6 @@ private Q_SLOTS:
         QVERIFY(!dlg.ChkVirCOM->isEnabled());
         Click(dlg.CmdSet);
         QCOMPARE(Fields(AppSettings, "Interface COMPort"), QStringLiteral("5 99"));
-    }
-
-    void serialPageRestoresTheStoredTick_data()
-    {
-        QTest::addColumn<int>("kind");
-        QTest::newRow("VirtualCom") << int(VirtualCom);
-        QTest::newRow("Serial") << int(Serial);
-    }
-    void serialPageRestoresTheStoredTick()
-    {
-        QFETCH(int, kind);
-        AppSettings.Interface = static_cast<std::uint8_t>(kind);
-        AppSettings.COMPort = 3;
-        DlgIFSet dlg;
-        QVERIFY(ShowAndActivate(&dlg));
-        const bool stored = kind == VirtualCom;
-        QCOMPARE(dlg.ChkVirCOM->isChecked(), stored);
-        QVERIFY(Operate(&dlg, "ChkVirCOM"));
-        QCOMPARE(dlg.ChkVirCOM->isChecked(), !stored);
-        QVERIFY(Operate(&dlg, "CboIF=1 CboIF=0"));
-        QCOMPARE(dlg.ChkVirCOM->isChecked(), stored);
     }
 
     void preparingPagesGreySet_data()
