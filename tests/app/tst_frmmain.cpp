@@ -134,11 +134,6 @@ private Q_SLOTS:
         QTest::qWait(50);
         QCOMPARE(env_->messages().size(), 1);
         QCOMPARE(form().TxtSNo->text(), QStringLiteral("Prg ERROR!"));
-
-        form().close();
-        QVERIFY(!form().isVisible());
-        QCOMPARE(env_->portIo->shutdownCalls, 1);
-        QVERIFY(QDir(env_->dataDir.path()).isEmpty()); // nothing saved
     }
 
     void readyState()
