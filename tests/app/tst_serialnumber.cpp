@@ -142,49 +142,38 @@ private Q_SLOTS:
         QCOMPARE(AppSettings.SerialNo, QStringLiteral("Printer001"));
     }
 
-    void readNumberPart_data()
+    // The number read from the len characters at col, and the code with n written there.
+    void numberPart_data()
     {
         QTest::addColumn<QString>("code");
         QTest::addColumn<int>("col");
         QTest::addColumn<int>("len");
-        QTest::addColumn<int>("number");
-        QTest::newRow("leading blanks") << "Printer  7" << 8 << 3 << 7;
-        QTest::newRow("stops at a letter") << "Printer1A2" << 8 << 3 << 1;
-        QTest::newRow("no digits") << "PrinterABC" << 8 << 3 << 0;
-        QTest::newRow("only the part") << "12345" << 2 << 2 << 23;
-        QTest::newRow("past the end") << "Printer001" << 9 << 3 << 1;
-        QTest::newRow("six digits") << "AB999999CD" << 3 << 6 << 999999;
+        QTest::addColumn<int>("read");
+        QTest::addColumn<int>("n");
+        QTest::addColumn<QString>("written");
+        auto row = [](const char* name, const char* code, int col, int len, int read, int n,
+                      const char* written) {
+            QTest::newRow(name) << QString::fromLatin1(code) << col << len << read << n
+                                << QString::fromLatin1(written);
+        };
+        row("leading blanks, zero-filled", "Printer  7", 8, 3, 7, 8, "Printer008");
+        row("a letter ends it, last digits", "Printer1A2", 8, 3, 1, 1000, "Printer000");
+        row("no digits", "PrinterABC", 8, 3, 0, 7, "Printer007");
+        row("inside the code", "12345", 2, 2, 23, 9, "10945");
+        row("past the end", "Printer001", 9, 3, 1, 45, "Printer004");
+        row("six digits", "AB999999CD", 3, 6, 999999, 1, "AB000001CD");
+        row("first column", "9000000000", 1, 1, 9, 8, "8000000000");
     }
-    void readNumberPart()
+    void numberPart()
     {
         QFETCH(QString, code);
         QFETCH(int, col);
         QFETCH(int, len);
-        QFETCH(int, number);
-        QCOMPARE(ReadNumberPart(code, col, len), number);
-    }
-
-    void withNumberPart_data()
-    {
-        QTest::addColumn<QString>("code");
-        QTest::addColumn<int>("col");
-        QTest::addColumn<int>("len");
-        QTest::addColumn<int>("number");
-        QTest::addColumn<QString>("result");
-        QTest::newRow("fill") << "Printer000" << 8 << 3 << 7 << "Printer007";
-        QTest::newRow("last digits") << "Printer000" << 8 << 3 << 1000 << "Printer000";
-        QTest::newRow("past the end") << "Printer000" << 9 << 3 << 45 << "Printer004";
-        QTest::newRow("seven digits fill") << "X000000YYY" << 2 << 6 << 1 << "X000001YYY";
-        QTest::newRow("first column") << "0000000000" << 1 << 1 << 9 << "9000000000";
-    }
-    void withNumberPart()
-    {
-        QFETCH(QString, code);
-        QFETCH(int, col);
-        QFETCH(int, len);
-        QFETCH(int, number);
-        QFETCH(QString, result);
-        QCOMPARE(WithNumberPart(code, col, len, number), result);
+        QFETCH(int, read);
+        QFETCH(int, n);
+        QFETCH(QString, written);
+        QCOMPARE(ReadNumberPart(code, col, len), read);
+        QCOMPARE(WithNumberPart(code, col, len, n), written);
     }
 
     void refreshShowsBlueThenBlackAndKeepsTheOperatorOut()
