@@ -249,7 +249,6 @@ private Q_SLOTS:
             QTest::addRow("%s %s", settings, qPrintable(code))
                 << QString::fromLatin1(settings) << code << lines << QString::fromLatin1(readBack);
         };
-        row("ModelName=ZX-P700", "Printer001", "ModelName = ZX-P700|SerialNo = Printer001");
         row("SerialNo=Printer555", "Counter07", "ModelName = ", "SerialNo=Printer000");
         row("SerialNo=Printer555", "Prg ERROR!", "ModelName = |SerialNo = Prg ERROR!");
         row("", QString::fromUtf8("Zähler0001"), "ModelName = |SerialNo = Z\xe4hler0001");
@@ -258,7 +257,6 @@ private Q_SLOTS:
         row("Interface=4", "", "ModelName = |Interface = Serial", "Interface=0");
         row("COMPort=20", "", "ModelName = |COMPort =  20", "Interface=5");
         row("COMParity=1", "", "ModelName = |COMParity = Odd");
-        row("LANIP=10.0.0.5", "", "ModelName = |LANIP = 10.0.0.5");
         row("SNoNumCol=9", "", "ModelName = |SNoNumCol =  9|SNoNumLen =  3");
         row("SNoNumLen=2", "", "ModelName = |SNoNumCol =  8|SNoNumLen =  2");
         row("SNoNumCol=3 SNoNumLen=3", "", "ModelName = |SNoNumCol =  3|SNoNumLen =  3",
