@@ -31,8 +31,6 @@ private Q_SLOTS:
         box.setEnabled(false);
         QCOMPARE(box.palette().color(QPalette::Disabled, QPalette::Text), QColor(0, 0, 255));
         QCOMPARE(box.palette().color(QPalette::Disabled, QPalette::Base), QColor(255, 0, 0));
-        QCOMPARE(ForeColor(&box), std::uint32_t(ColourBlue));
-        QCOMPARE(BackColor(&box), std::uint32_t(ColourRed));
     }
 
     void lampShowsItsColour_data()
@@ -49,7 +47,6 @@ private Q_SLOTS:
         LedIndicator lamp;
         lamp.resize(lamp.sizeHint());
         lamp.setForeColor(value);
-        QCOMPARE(lamp.foreColor(), value);
         const QImage image = lamp.grab().toImage();
         // Below and right of the highlight the lamp shows its plain colour.
         const QColor pixel = image.pixelColor(image.width() * 2 / 3, image.height() * 2 / 3);

@@ -93,23 +93,6 @@ private Q_SLOTS:
         }
     }
 
-    void wrongHeaderLeavesTheListEmpty_data()
-    {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::newRow("lower case") << QByteArray("zentab\r\n35ZX-P700\r\n");
-        QTest::newRow("model line first") << QByteArray("35ZX-P700\r\n36ZX-P750\r\n");
-    }
-    void wrongHeaderLeavesTheListEmpty()
-    {
-        QFETCH(QByteArray, bytes);
-        ModelListRecord list;
-        list.ModelCount = 3; // whatever was there is gone
-        QString name = QStringLiteral("From settings");
-        QCOMPARE(ParseModelData(bytes, list, name).status, LoadStatus::WrongHeader);
-        QCOMPARE(list.ModelCount, 0);
-        QCOMPARE(name, QStringLiteral("From settings"));
-    }
-
     void sixteenModelsAtMost()
     {
         QByteArray lines;
@@ -144,7 +127,6 @@ private Q_SLOTS:
         QTest::newRow("exact") << "ZX-P750" << 2 << "ZX-P750";
         QTest::newRow("other case takes the file's") << "zx-p750" << 2 << "ZX-P750";
         QTest::newRow("not listed selects the first") << "ZX-9999" << 1 << "ZX-P700";
-        QTest::newRow("empty selects the first") << "" << 1 << "ZX-P700";
         QTest::newRow("first of two equal names") << "zx-q500" << 3 << "ZX-Q500";
         QTest::newRow("no partial match") << "ZX-P75" << 1 << "ZX-P700";
     }
@@ -160,7 +142,8 @@ private Q_SLOTS:
     }
 
     // Damaged files on disk: none may crash the reader or change the file; only
-    // a wrong header shows its message here (the start-up loading shows the rest).
+    // a wrong header shows its message here (the start-up loading shows the rest)
+    // and leaves the list empty and the settings' model name as it was.
     void loadFromDisk_data()
     {
         QTest::addColumn<QString>("fixture"); // empty: no file

@@ -142,7 +142,6 @@ private Q_SLOTS:
         };
         // Keys in other cases, lines that overwrite or depend on each other.
         static const Row rows[] = {
-            {"Interface = USB|Interface = SERIAL", "Interface", "0"},
             {"Interface = USB|interface = com", "Interface", "0"},
             {"INTERFACE = parallel", "Interface", "1"},
             {"Interface = USB|Interface = LAN", "Interface", "2"},
@@ -172,7 +171,6 @@ private Q_SLOTS:
             {"SNoNumCol = 7| SNoNumLen = 4", "SNoNumCol SNoNumLen", "7 3"},
             {"SNoNumCol = 7|SNoNumLen 4", "SNoNumCol SNoNumLen", "7 3"},
             {"SNoNumCol = 7|= 4", "SNoNumCol SNoNumLen", "7 3"},
-            {"SNoNumCol = 7|SNoNumLen = =4", "SNoNumCol SNoNumLen", "7 3"},
             // A number part short of the end of the code is dropped.
             {"SNoNumCol = 3|SNoNumLen = 3", "SNoNumCol SNoNumLen", "1 0"},
             {"SNoNumCol = 9|SNoNumLen = 1", "SNoNumCol SNoNumLen", "9 1"},
