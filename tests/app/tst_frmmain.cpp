@@ -146,7 +146,6 @@ private Q_SLOTS:
         QTest::newRow("51h on virtual COM") << 0x51 << int(VirtualCom) << true;
         QTest::newRow("51h on serial") << 0x51 << int(Serial) << false;
         QTest::newRow("other model on virtual COM") << 0x35 << int(VirtualCom) << false;
-        QTest::newRow("lower-case q") << 0x71 << int(VirtualCom) << false;
     }
     void modelNameEditingAllowed()
     {

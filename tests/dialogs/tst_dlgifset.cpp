@@ -203,7 +203,6 @@ private Q_SLOTS:
         QTest::newRow("port with a letter") << "TxtLANPort=91a0" << kept;
         QTest::newRow("port 0 is taken") << "TxtLANPort=0"
                                          << "10.20.0.5 0";
-        QTest::newRow("empty first box") << "TxtIPAddr_0=" << kept;
         QTest::newRow("box with a blank") << "TxtIPAddr_2=1%202" << kept;
         QTest::newRow("box of 300") << "TxtIPAddr_3=300" << kept;
         QTest::newRow("box of 255 is taken") << "TxtIPAddr_3=255"
