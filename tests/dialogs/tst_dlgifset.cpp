@@ -316,10 +316,7 @@ private Q_SLOTS:
         QVERIFY(ShowAndActivate(&dlg));
         QVERIFY(Operate(&dlg, "CboCOMPort=30 CboCOMBaud=5 ChkAlwaysOpen CboIF=3 TxtLANPort=515 "
                               "CboIF=4 CboWinDevice=1 CboIF=1 CboLPTPort=2"));
-        DialogTest::LeaveBy(dlg, dlg.CmdCancel, way);
-        QVERIFY(!dlg.isVisible());
-        QCOMPARE(dlg.result(), int(QDialog::Rejected));
-        QVERIFY(DialogCancelled);
+        QVERIFY(DialogTest::LeaveBy(dlg, dlg.CmdCancel, way));
         QCOMPARE(Describe(AppSettings), before);
     }
 

@@ -187,9 +187,7 @@ private Q_SLOTS:
         QVERIFY(OpenFilled(dlg));
         QVERIFY(DialogTest::Operate(&dlg, "TxtSNo=Other12345 CboStartNum=5 CboNumLen=5 "
                                           "CboSpcChar=94 CboAlign=1 ChkAutoInc"));
-        DialogTest::LeaveBy(dlg, dlg.CmdCancel, way);
-        QVERIFY(!dlg.isVisible());
-        QVERIFY(DialogCancelled);
+        QVERIFY(DialogTest::LeaveBy(dlg, dlg.CmdCancel, way));
         QCOMPARE(Describe(AppSettings), before);
     }
 };
