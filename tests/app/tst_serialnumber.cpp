@@ -2,6 +2,7 @@
 // write, "Inc.", "Back" and the history, on the real main window.
 
 #include "appfixture.h"
+#include "settingsrecord.h"
 
 #include "app/wincolour.h"
 
@@ -20,15 +21,28 @@ class TestSerialNumber : public QObject {
     FrmMain& form() { return *env_->form; }
     QString shown() { return form().TxtSNo->text(); }
 
-    // What "Set S/No." does once the printer has taken the code, or refused it.
-    void writeSucceeds(bool succeeds = true)
+    // One press on the window: "w" the printer takes the code that "Set
+    // S/No." wrote, "f" it refuses it, "i" "Inc.", "b" "Back", "B" the "Back"
+    // handler with the button hidden (a click queued before it was hidden),
+    // "=text" types text over the code.
+    void press(const QString& step)
     {
-        ErrorFlag = !succeeds;
-        AppSettings.SerialNo = shown();
-        UpdateSerialNumber(SNoAdvance);
+        if (step.startsWith(QLatin1Char('='))) {
+            form().TxtSNo->selectAll();
+            QTest::keyClicks(form().TxtSNo, step.mid(1));
+        } else if (step == QLatin1String("w") || step == QLatin1String("f")) {
+            ErrorFlag = step == QLatin1String("f");
+            AppSettings.SerialNo = shown();
+            UpdateSerialNumber(SNoAdvance);
+        } else if (step == QLatin1String("i")) {
+            ErrorFlag = true; // "Inc." clears it itself
+            QTest::mouseClick(form().CmdNumInc, Qt::LeftButton);
+        } else if (step == QLatin1String("b")) {
+            QTest::mouseClick(form().CmdSNoBack, Qt::LeftButton);
+        } else {
+            form().CmdSNoBack_Click();
+        }
     }
-    void writeFails() { writeSucceeds(false); }
-    void clickBack() { QTest::mouseClick(form().CmdSNoBack, Qt::LeftButton); }
 
 private Q_SLOTS:
     void initTestCase() { env_ = std::make_unique<AppTest::Environment>(); }
@@ -45,40 +59,66 @@ private Q_SLOTS:
         SetWaitScaleForTests(5);
     }
 
-    void workedSequence()
+    // The code shown after the refresh and after each press; "Back" is offered
+    // exactly while there is history. startNum: StartNum at the end.
+    void presses_data()
     {
-        UpdateSerialNumber(SNoRefresh);
-        QCOMPARE(shown(), QStringLiteral("Printer001"));
-        QCOMPARE(ForeColor(form().TxtSNo), std::uint32_t(ColourBlack));
-        QVERIFY(form().CmdNumInc->isVisible());
-        QVERIFY(form().LblAutoInc->isVisible());
-        QVERIFY(!form().CmdSNoBack->isVisible());
-
-        writeSucceeds();
-        QCOMPARE(SerialHistory.at(0), QStringLiteral("Printer001"));
-        QCOMPARE(HistoryCount, 1);
-        QVERIFY(form().CmdSNoBack->isVisible());
-        QCOMPARE(shown(), QStringLiteral("Printer002"));
-        QCOMPARE(AppSettings.StartNum, 2);
-
-        clickBack();
-        QCOMPARE(shown(), QStringLiteral("Printer001"));
-        QCOMPARE(AppSettings.StartNum, 1);
-        QCOMPARE(HistoryCount, 0);
-        QVERIFY(!form().CmdSNoBack->isVisible());
+        QTest::addColumn<QString>("settings");
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<QString>("codes");
+        QTest::addColumn<int>("startNum");
+        auto row = [](const char* name, const char* settings, const QString& steps,
+                      const QString& codes, int startNum) {
+            QTest::newRow(name) << QString::fromLatin1(settings) << steps << codes << startNum;
+        };
+        row("write, back", "", "w b", "Printer001 Printer002 Printer001", 1);
+        row("inc, back", "", "i b", "Printer001 Printer002 Printer001", 1);
+        row("wraps after 999", "StartNum=999", "w w", "Printer999 Printer000 Printer001", 1);
+        row("no number part", "SNoNumLen=0 SerialNo=ABCDEFGHIJ", "w i w",
+            "ABCDEFGHIJ ABCDEFGHIJ ABCDEFGHIJ ABCDEFGHIJ", 1);
+        row("auto-advance off", "AutoInc=0 StartNum=5", "w i", "Printer005 Printer005 Printer005",
+            5);
+        // A restored code after a refused write takes StartNum, not its own number.
+        row("back after a refusal", "", "w f b", "Printer001 Printer002 Printer002 Printer002", 2);
+        // Typing set StartNum to 1, which replaces the refused code's number.
+        row("refused typed code", "", "=Printer555 f", "Printer001 Printer555 Printer001", 1);
+        // "000123": only "000" fits in the code.
+        row("number past the end", "SNoNumLen=6 StartNum=123", "w", "Printer000 Printer000", 1);
+        // Ten codes are kept: after eleven writes "Back" ends at the second.
+        const auto code = [](int n) {
+            return QStringLiteral(" Printer%1").arg(n, 3, 10, QLatin1Char('0'));
+        };
+        QString codes = code(1);
+        for (int n = 2; n <= 12; ++n)
+            codes += code(n);
+        for (int n = 11; n >= 2; --n)
+            codes += code(n);
+        row("eleven writes, ten backs, empty history", "",
+            QStringLiteral("w ").repeated(11) + QStringLiteral("b ").repeated(10) + "B",
+            codes.mid(1) + code(2), 2);
     }
-
-    void wrapsAfterTheLastNumber()
+    void presses()
     {
-        AppSettings.StartNum = 999;
+        QFETCH(QString, settings);
+        QFETCH(QString, steps);
+        QFETCH(QString, codes);
+        QFETCH(int, startNum);
+        QVERIFY(TestSupport::Apply(AppSettings, settings));
         UpdateSerialNumber(SNoRefresh);
-        QCOMPARE(shown(), QStringLiteral("Printer999"));
-        writeSucceeds();
-        QCOMPARE(shown(), QStringLiteral("Printer000"));
-        QCOMPARE(AppSettings.StartNum, 1000);
-        writeSucceeds();
-        QCOMPARE(shown(), QStringLiteral("Printer001"));
-        QCOMPARE(AppSettings.StartNum, 1);
+        QCOMPARE(form().CmdNumInc->isVisible(), AppSettings.SNoNumLen != 0);
+        QCOMPARE(form().LblAutoInc->isVisible(), AppSettings.AutoInc);
+        const QStringList expected = codes.split(QLatin1Char(' '));
+        QCOMPARE(shown(), expected.at(0));
+        const QStringList pressed = steps.split(QLatin1Char(' '));
+        QCOMPARE(pressed.size() + 1, expected.size());
+        for (int k = 0; k < pressed.size(); ++k) {
+            press(pressed.at(k));
+            const QByteArray where =
+                QStringLiteral("after %1 (%2)").arg(k).arg(pressed.at(k)).toLatin1();
+            QVERIFY2(shown() == expected.at(k + 1), where + " shows " + shown().toLatin1());
+            QVERIFY2(form().CmdSNoBack->isVisible() == (HistoryCount > 0), where);
+        }
+        QCOMPARE(AppSettings.StartNum, startNum);
     }
 
     void typingMarksTheCodeAsEdited()
@@ -102,143 +142,38 @@ private Q_SLOTS:
         QCOMPARE(AppSettings.SerialNo, QStringLiteral("Printer001"));
     }
 
-    void incAdvancesTheCodeNotTheTextBox()
-    {
-        UpdateSerialNumber(SNoRefresh);
-        ErrorFlag = true; // "Inc." clears it itself
-        QTest::mouseClick(form().CmdNumInc, Qt::LeftButton);
-        QCOMPARE(shown(), QStringLiteral("Printer002"));
-        QCOMPARE(SerialHistory.at(0), QStringLiteral("Printer001"));
-        QVERIFY(form().CmdNumInc->isVisible());
-    }
-
-    void noNumberPart()
-    {
-        AppSettings.SNoNumLen = 0;
-        AppSettings.SerialNo = QStringLiteral("ABCDEFGHIJ");
-        UpdateSerialNumber(SNoRefresh);
-        QVERIFY(!form().CmdNumInc->isVisible());
-        writeSucceeds();
-        writeSucceeds();
-        QCOMPARE(shown(), QStringLiteral("ABCDEFGHIJ"));
-        QCOMPARE(HistoryCount, 0);
-        QVERIFY(!form().CmdSNoBack->isVisible());
-    }
-
-    void autoIncOff()
-    {
-        AppSettings.AutoInc = false;
-        AppSettings.StartNum = 5;
-        UpdateSerialNumber(SNoRefresh);
-        QCOMPARE(shown(), QStringLiteral("Printer005"));
-        QVERIFY(!form().LblAutoInc->isVisible());
-        writeSucceeds();
-        QCOMPARE(shown(), QStringLiteral("Printer005"));
-        QTest::mouseClick(form().CmdNumInc, Qt::LeftButton);
-        QCOMPARE(shown(), QStringLiteral("Printer005"));
-        QCOMPARE(HistoryCount, 0);
-    }
-
-    void tenBacksAfterElevenWrites()
-    {
-        UpdateSerialNumber(SNoRefresh);
-        for (int i = 0; i < 11; ++i)
-            writeSucceeds();
-        QCOMPARE(shown(), QStringLiteral("Printer012"));
-        QCOMPARE(HistoryCount, 10);
-        for (int i = 0; i < 10; ++i) {
-            QVERIFY2(form().CmdSNoBack->isVisible(), qPrintable(QString::number(i)));
-            clickBack();
-        }
-        QCOMPARE(shown(), QStringLiteral("Printer002")); // the code written second
-        QVERIFY(!form().CmdSNoBack->isVisible());
-        QCOMPARE(HistoryCount, 0);
-        // "Back" with an empty history (a click queued before it was hidden) does nothing.
-        form().CmdSNoBack_Click();
-        QCOMPARE(shown(), QStringLiteral("Printer002"));
-        QCOMPARE(HistoryCount, 0);
-    }
-
-    void backAfterAFailureTakesStartNum()
-    {
-        UpdateSerialNumber(SNoRefresh);
-        writeSucceeds(); // history: Printer001, shows Printer002, StartNum 2
-        writeFails();    // no advance: Printer002 again
-        QCOMPARE(shown(), QStringLiteral("Printer002"));
-        QCOMPARE(HistoryCount, 1);
-        clickBack(); // ErrorFlag still set: the restored code takes StartNum
-        QCOMPARE(shown(), QStringLiteral("Printer002"));
-        QVERIFY(ErrorFlag);
-    }
-
-    void failedWriteOfATypedCode()
-    {
-        UpdateSerialNumber(SNoRefresh);
-        form().TxtSNo->selectAll();
-        QTest::keyClicks(form().TxtSNo, QStringLiteral("Printer555"));
-        writeFails();
-        // The typed code's number part is replaced by StartNum, which typing set to 1.
-        QCOMPARE(shown(), QStringLiteral("Printer001"));
-    }
-
-    void numberPartRunningPastTheEnd()
-    {
-        AppSettings.SNoNumLen = 6;
-        AppSettings.StartNum = 123;
-        UpdateSerialNumber(SNoRefresh);
-        QCOMPARE(shown(), QStringLiteral("Printer000")); // "000123": only "000" fits
-        writeSucceeds();
-        QCOMPARE(shown(), QStringLiteral("Printer000"));
-        QCOMPARE(AppSettings.StartNum, 1);
-    }
-
-    void readNumberPart_data()
+    // The number read from the len characters at col, and the code with n written there.
+    void numberPart_data()
     {
         QTest::addColumn<QString>("code");
         QTest::addColumn<int>("col");
         QTest::addColumn<int>("len");
-        QTest::addColumn<int>("number");
-        QTest::newRow("plain") << "Printer042" << 8 << 3 << 42;
-        QTest::newRow("leading blanks") << "Printer  7" << 8 << 3 << 7;
-        QTest::newRow("stops at a letter") << "Printer1A2" << 8 << 3 << 1;
-        QTest::newRow("inner blank stops") << "Printer1 2" << 8 << 3 << 1;
-        QTest::newRow("no digits") << "PrinterABC" << 8 << 3 << 0;
-        QTest::newRow("only the part") << "12345" << 2 << 2 << 23;
-        QTest::newRow("past the end") << "Printer001" << 9 << 3 << 1;
-        QTest::newRow("six digits") << "AB999999CD" << 3 << 6 << 999999;
-        QTest::newRow("sign is no digit") << "Printer-12" << 8 << 3 << 0;
+        QTest::addColumn<int>("read");
+        QTest::addColumn<int>("n");
+        QTest::addColumn<QString>("written");
+        auto row = [](const char* name, const char* code, int col, int len, int read, int n,
+                      const char* written) {
+            QTest::newRow(name) << QString::fromLatin1(code) << col << len << read << n
+                                << QString::fromLatin1(written);
+        };
+        row("leading blanks, zero-filled", "Printer  7", 8, 3, 7, 8, "Printer008");
+        row("a letter ends it, last digits", "Printer1A2", 8, 3, 1, 1000, "Printer000");
+        row("no digits", "PrinterABC", 8, 3, 0, 7, "Printer007");
+        row("inside the code", "12345", 2, 2, 23, 9, "10945");
+        row("past the end", "Printer001", 9, 3, 1, 45, "Printer004");
+        row("six digits", "AB999999CD", 3, 6, 999999, 1, "AB000001CD");
+        row("first column", "9000000000", 1, 1, 9, 8, "8000000000");
     }
-    void readNumberPart()
+    void numberPart()
     {
         QFETCH(QString, code);
         QFETCH(int, col);
         QFETCH(int, len);
-        QFETCH(int, number);
-        QCOMPARE(ReadNumberPart(code, col, len), number);
-    }
-
-    void withNumberPart_data()
-    {
-        QTest::addColumn<QString>("code");
-        QTest::addColumn<int>("col");
-        QTest::addColumn<int>("len");
-        QTest::addColumn<int>("number");
-        QTest::addColumn<QString>("result");
-        QTest::newRow("fill") << "Printer000" << 8 << 3 << 7 << "Printer007";
-        QTest::newRow("last digits") << "Printer000" << 8 << 3 << 1000 << "Printer000";
-        QTest::newRow("middle") << "AB0000CDEF" << 3 << 4 << 12 << "AB0012CDEF";
-        QTest::newRow("past the end") << "Printer000" << 9 << 3 << 45 << "Printer004";
-        QTest::newRow("seven digits fill") << "X000000YYY" << 2 << 6 << 1 << "X000001YYY";
-        QTest::newRow("first column") << "0000000000" << 1 << 1 << 9 << "9000000000";
-    }
-    void withNumberPart()
-    {
-        QFETCH(QString, code);
-        QFETCH(int, col);
-        QFETCH(int, len);
-        QFETCH(int, number);
-        QFETCH(QString, result);
-        QCOMPARE(WithNumberPart(code, col, len, number), result);
+        QFETCH(int, read);
+        QFETCH(int, n);
+        QFETCH(QString, written);
+        QCOMPARE(ReadNumberPart(code, col, len), read);
+        QCOMPARE(WithNumberPart(code, col, len, n), written);
     }
 
     void refreshShowsBlueThenBlackAndKeepsTheOperatorOut()

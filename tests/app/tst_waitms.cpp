@@ -1,6 +1,5 @@
 // WaitMs: the pause that keeps timers and repainting going.
 
-#include "app/frmmain.h"
 #include "app/waitms.h"
 #include "settings/appsettings.h"
 
@@ -74,16 +73,6 @@ private Q_SLOTS:
         WaitMs(5000);
         QVERIFY(innerDone);
         QVERIFY2(clock.elapsed() < 4000, qPrintable(QString::number(clock.elapsed())));
-    }
-
-    void usesTheMainWindowsTimer()
-    {
-        FrmMain form;
-        bool armed = false;
-        QTimer::singleShot(20, this, [&] { armed = form.TmrWait.TmrWait.isActive(); });
-        WaitMs(200);
-        QVERIFY(armed);
-        QVERIFY(!form.TmrWait.TmrWait.isActive());
     }
 };
 

@@ -44,7 +44,8 @@ inline void WaysOut()
     QTest::newRow("close box") << 2;
 }
 
-inline void LeaveBy(QDialog& dialog, QAbstractButton* cancel, int way)
+// Leaves the dialog that way; true when it closed rejected and cancelled.
+inline bool LeaveBy(QDialog& dialog, QAbstractButton* cancel, int way)
 {
     if (way == 0)
         TestSupport::Click(cancel);
@@ -52,6 +53,7 @@ inline void LeaveBy(QDialog& dialog, QAbstractButton* cancel, int way)
         TestSupport::PressKey(&dialog, Qt::Key_Escape);
     else
         dialog.close();
+    return !dialog.isVisible() && dialog.result() == QDialog::Rejected && Common::DialogCancelled;
 }
 
 } // namespace DialogTest

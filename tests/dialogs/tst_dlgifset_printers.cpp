@@ -1,23 +1,20 @@
 // The Windows Driver page against the real print service: the printers that a
-// CUPS scheduler reports, listed at start-up, offered by the dialog with the
-// port each one prints to; and no scheduler at all (the dialog's empty list
-// is tested with tst_dlgifset).
+// CUPS scheduler reports, listed at start-up and offered by the dialog with the
+// port each one prints to (the dialog itself is tested with tst_dlgifset); and
+// no scheduler at all.
 #include "dialogs/dlgifset.h"
 
-#include "settings/appsettings.h"
+#include "dialogfixture.h"
 #include "tempcupsd.h"
-#include "widgetdriver.h"
 
-#include <QComboBox>
 #include <QElapsedTimer>
-#include <QLabel>
-#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <cups/cups.h>
 
 using namespace Common;
 using namespace TestSupport;
+using DialogTest::Operate;
 
 namespace {
 
@@ -72,23 +69,11 @@ private Q_SLOTS:
         QCOMPARE(LstWinDrvPorts.value(receipt), QStringLiteral("file:/dev/null"));
         QCOMPARE(LstWinDrvPorts.value(kitchen), kitchenUri);
 
-        AppSettings.WinDevice = QStringLiteral("receipt_a"); // matched without regard to case
-        {
-            DlgIFSet dlg;
-            QVERIFY(ShowAndActivate(&dlg));
-            ChooseEntry(dlg.CboIF, DlgIFSet::WinDrvPage);
-            QVERIFY(dlg.CboWinDevice->isEnabled());
-            QCOMPARE(dlg.CboWinDevice->count(), 2);
-            QCOMPARE(dlg.CboWinDevice->itemText(kitchen), QStringLiteral(" Kitchen-B"));
-            QCOMPARE(dlg.CboWinDevice->currentIndex(), receipt);
-            QCOMPARE(dlg.LblWinPort->text(), QStringLiteral("file:/dev/null"));
-            ChooseEntry(dlg.CboWinDevice, kitchen);
-            QCOMPARE(dlg.LblWinPort->text(), kitchenUri);
-            ChooseEntry(dlg.CboIF, DlgIFSet::SerialPage);
-            Click(dlg.CmdSet);
-        }
-        QCOMPARE(AppSettings.WinDevice, QStringLiteral("Kitchen-B"));
-        QCOMPARE(AppSettings.WinPort, kitchenUri);
+        DlgIFSet dlg; // offers them with their ports
+        QVERIFY(ShowAndActivate(&dlg));
+        QVERIFY(
+            Operate(&dlg, QStringLiteral("CboIF=4 CboWinDevice=%1 CboIF=0 CmdSet").arg(kitchen)));
+        QCOMPARE(Fields(AppSettings, "WinDevice WinPort"), "Kitchen-B " + kitchenUri);
     }
 };
 

@@ -74,9 +74,7 @@ private Q_SLOTS:
         DlgModel dlg;
         QVERIFY(ShowAndActivate(&dlg));
         ChooseRow(dlg.LstModel, 0);
-        DialogTest::LeaveBy(dlg, dlg.CmdCancel, way);
-        QVERIFY(!dlg.isVisible());
-        QVERIFY(DialogCancelled);
+        QVERIFY(DialogTest::LeaveBy(dlg, dlg.CmdCancel, way));
         QCOMPARE(DescribeWithModel(), before);
     }
 };

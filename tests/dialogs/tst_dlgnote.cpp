@@ -42,57 +42,50 @@ const QString MenuPage = QStringLiteral(
 class TestDlgNote : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void fromTheHelpMenu();
-    void atTheFirstStart();
-    void keysClose_data();
-    void keysClose();
+    void fromTheHelpMenu()
+    {
+        DialogCancelled = true;
+        DlgNote note;
+        QCOMPARE(note.windowTitle(), QStringLiteral("Notice"));
+        QCOMPARE(DlgNote::NoticeText(false), MenuPage);
+        // The label shows the page with plain line feeds.
+        QCOMPARE(note.LblNote->text(), QString(MenuPage).replace(QStringLiteral("\r\n"), "\n"));
+        QVERIFY(note.LblNote->wordWrap());
+        QCOMPARE(note.CmfClose->text(), QStringLiteral("Close"));
+    }
+
+    void atTheFirstStart()
+    {
+        DialogCancelled = false;
+        DlgNote note;
+        QCOMPARE(note.windowTitle(), QStringLiteral("Welcome!"));
+        QCOMPARE(DlgNote::NoticeText(true),
+                 QStringLiteral("At first, please read the following note.\r\n\r\n") + MenuPage);
+        QVERIFY(note.LblNote->text().startsWith(
+            QStringLiteral("At first, please read the following note.\n\nWhen selecting")));
+    }
+
+    void keysClose_data()
+    {
+        QTest::addColumn<bool>("firstStart");
+        QTest::addColumn<int>("key");
+        QTest::newRow("Enter, first start") << true << int(Qt::Key_Return);
+        QTest::newRow("keypad Enter, menu") << false << int(Qt::Key_Enter);
+        QTest::newRow("Escape, menu") << false << int(Qt::Key_Escape);
+        QTest::newRow("Close button, menu") << false << 0;
+    }
+    void keysClose()
+    {
+        QFETCH(bool, firstStart);
+        QFETCH(int, key);
+        DialogCancelled = !firstStart;
+        DlgNote note;
+        QVERIFY(ExecWithKey(note, key) != 99);
+        QVERIFY(!note.isVisible());
+        // The dialog leaves the flag as it found it.
+        QCOMPARE(DialogCancelled, !firstStart);
+    }
 };
-
-void TestDlgNote::fromTheHelpMenu()
-{
-    DialogCancelled = true;
-    DlgNote note;
-    QCOMPARE(note.windowTitle(), QStringLiteral("Notice"));
-    QCOMPARE(DlgNote::NoticeText(false), MenuPage);
-    // The label shows the page with plain line feeds.
-    QCOMPARE(note.LblNote->text(), QString(MenuPage).replace(QStringLiteral("\r\n"), "\n"));
-    QVERIFY(note.LblNote->wordWrap());
-    QCOMPARE(note.CmfClose->text(), QStringLiteral("Close"));
-}
-
-void TestDlgNote::atTheFirstStart()
-{
-    DialogCancelled = false;
-    DlgNote note;
-    QCOMPARE(note.windowTitle(), QStringLiteral("Welcome!"));
-    QCOMPARE(DlgNote::NoticeText(true),
-             QStringLiteral("At first, please read the following note.\r\n\r\n") + MenuPage);
-    QVERIFY(note.LblNote->text().startsWith(
-        QStringLiteral("At first, please read the following note.\n\nWhen selecting")));
-}
-
-void TestDlgNote::keysClose_data()
-{
-    QTest::addColumn<bool>("firstStart");
-    QTest::addColumn<int>("key");
-    QTest::newRow("Enter, first start") << true << int(Qt::Key_Return);
-    QTest::newRow("keypad Enter, menu") << false << int(Qt::Key_Enter);
-    QTest::newRow("Escape, first start") << true << int(Qt::Key_Escape);
-    QTest::newRow("Escape, menu") << false << int(Qt::Key_Escape);
-    QTest::newRow("Close button, menu") << false << 0;
-}
-
-void TestDlgNote::keysClose()
-{
-    QFETCH(bool, firstStart);
-    QFETCH(int, key);
-    DialogCancelled = !firstStart;
-    DlgNote note;
-    QVERIFY(ExecWithKey(note, key) != 99);
-    QVERIFY(!note.isVisible());
-    // The dialog leaves the flag as it found it.
-    QCOMPARE(DialogCancelled, !firstStart);
-}
 
 QTEST_MAIN(TestDlgNote)
 #include "tst_dlgnote.moc"

@@ -72,127 +72,109 @@ SplashRun RunSplash(const std::function<void(DlgVer&)>& meanwhile = {})
 class TestDlgVer : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void init();
-    void cleanup();
-    void versionText_data();
-    void versionText();
-    void plainShowing();
-    void firstStart();
-    void splashCannotBeDismissed();
-    void splashLastsItsFullTime();
+    void init() { SetWaitScaleForTests(20); }
+    void cleanup()
+    {
+        SetWaitScaleForTests(100);
+        SetPointer(Pointer::Default);
+    }
+
+    void versionText_data()
+    {
+        QTest::addColumn<int>("major");
+        QTest::addColumn<int>("minor");
+        QTest::addColumn<int>("revision");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("release") << 0 << 95 << 0 << " Version 0.95.00 ";
+        QTest::newRow("major in hex, last two digits") << 10 << 5 << 123 << " Version A.05.23 ";
+        QTest::newRow("major 31") << 31 << 99 << 100 << " Version 1F.99.00 ";
+    }
+    void versionText()
+    {
+        QFETCH(int, major);
+        QFETCH(int, minor);
+        QFETCH(int, revision);
+        QFETCH(QString, text);
+        QCOMPARE(DlgVer::VersionText(major, minor, revision), text);
+    }
+
+    // From the Help menu: its texts, the Close button instead of the progress
+    // line, and Escape closes it.
+    void plainShowing()
+    {
+        DlgVer dialog;
+        QCOMPARE(dialog.LblVersion->text(), QStringLiteral(" Version 0.95.00 "));
+        QCOMPARE(dialog.LblRevDate->text(), QStringLiteral("21.July.2006"));
+        QCOMPARE(dialog.LblTitle->text() + dialog.LblTitle2->text(),
+                 QStringLiteral(" Identification of Talvik Printers "));
+        QVERIFY(!dialog.ImgLogo->pixmap().isNull());
+        QVERIFY(!dialog.TmrTitle.isActive());
+        bool closeShown = false, progressShown = true;
+        QTimer::singleShot(50, &dialog, [&] {
+            closeShown = dialog.CmdClose->isVisible() && dialog.LblCopyright->isVisible();
+            progressShown = dialog.LblInit->isVisible();
+            QTest::keyClick(&dialog, Qt::Key_Escape);
+        });
+        QTimer::singleShot(10000, &dialog, [&dialog] { dialog.done(99); });
+        QCOMPARE(dialog.exec(), int(QDialog::Rejected));
+        QVERIFY(closeShown);
+        QVERIFY(!progressShown);
+    }
+
+    void firstStart()
+    {
+        ScopedDataFolder folder;
+        QVERIFY(folder.write(ModelDataFileName, GoodModels));
+        CapturedMessages messages;
+
+        const SplashRun run = RunSplash();
+        QVERIFY(run.finished);
+        QCOMPARE(run.notices, 1);
+        QCOMPARE(run.noticeTitle, QStringLiteral("Welcome!"));
+        // The notice comes before the model data, with the arrow pointer.
+        QCOMPARE(run.progressAtNotice, QStringLiteral("Now Initializing..."));
+        QCOMPARE(run.pointerAtNotice, Pointer::Default);
+        QCOMPARE(run.progress, (QStringList{"Now Initializing...", " Loading Model Data... ",
+                                            " Completed ... "}));
+        QCOMPARE(CurrentPointer(), Pointer::Hourglass); // the window restores it
+        QVERIFY(!ErrorFlag);
+        QVERIFY(messages.isEmpty());
+        QVERIFY(!SplashMode);
+    }
+
+    void splashCannotBeDismissed()
+    {
+        ScopedDataFolder folder;
+        QVERIFY(folder.write(SettingsFileName, GoodSettings));
+        QVERIFY(folder.write(ModelDataFileName, GoodModels));
+        bool visibleAfterEscape = false;
+        bool closeButtonShown = true;
+        const SplashRun run = RunSplash([&](DlgVer& dialog) {
+            closeButtonShown = dialog.CmdClose->isVisible();
+            QTest::keyClick(&dialog, Qt::Key_Escape);
+            dialog.close();
+            visibleAfterEscape = dialog.isVisible();
+        });
+        QVERIFY(run.finished);
+        QVERIFY(!closeButtonShown);
+        QVERIFY(visibleAfterEscape);
+        QVERIFY(!ErrorFlag); // the loading ran all the same
+        QCOMPARE(AppSettings.COMPort, 3);
+    }
+
+    void splashLastsItsFullTime()
+    {
+        SetWaitScaleForTests(100);
+        ScopedDataFolder folder;
+        QVERIFY(folder.write(SettingsFileName, GoodSettings));
+        QVERIFY(folder.write(ModelDataFileName, GoodModels));
+        const SplashRun run = RunSplash();
+        QVERIFY(run.finished);
+        QVERIFY(!ErrorFlag);
+        QVERIFY2(run.elapsedMs >= 1500 + 1000 + 500 + 1000,
+                 qPrintable(QString::number(run.elapsedMs)));
+    }
 };
-
-void TestDlgVer::init()
-{
-    SetWaitScaleForTests(20);
-}
-
-void TestDlgVer::cleanup()
-{
-    SetWaitScaleForTests(100);
-    SetPointer(Pointer::Default);
-}
-
-void TestDlgVer::versionText_data()
-{
-    QTest::addColumn<int>("major");
-    QTest::addColumn<int>("minor");
-    QTest::addColumn<int>("revision");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("1.2.3") << 1 << 2 << 3 << " Version 1.02.03 ";
-    QTest::newRow("release") << 0 << 95 << 0 << " Version 0.95.00 ";
-    QTest::newRow("major in hex, last two digits") << 10 << 5 << 123 << " Version A.05.23 ";
-    QTest::newRow("major 31") << 31 << 99 << 100 << " Version 1F.99.00 ";
-}
-
-void TestDlgVer::versionText()
-{
-    QFETCH(int, major);
-    QFETCH(int, minor);
-    QFETCH(int, revision);
-    QFETCH(QString, text);
-    QCOMPARE(DlgVer::VersionText(major, minor, revision), text);
-}
-
-// From the Help menu: its texts, the Close button instead of the progress
-// line, and Escape closes it.
-void TestDlgVer::plainShowing()
-{
-    DlgVer dialog;
-    QCOMPARE(dialog.LblVersion->text(), QStringLiteral(" Version 0.95.00 "));
-    QCOMPARE(dialog.LblRevDate->text(), QStringLiteral("21.July.2006"));
-    QCOMPARE(dialog.LblTitle->text() + dialog.LblTitle2->text(),
-             QStringLiteral(" Identification of Talvik Printers "));
-    QVERIFY(!dialog.ImgLogo->pixmap().isNull());
-    QVERIFY(!dialog.TmrTitle.isActive());
-    bool closeShown = false, progressShown = true;
-    QTimer::singleShot(50, &dialog, [&] {
-        closeShown = dialog.CmdClose->isVisible() && dialog.LblCopyright->isVisible();
-        progressShown = dialog.LblInit->isVisible();
-        QTest::keyClick(&dialog, Qt::Key_Escape);
-    });
-    QTimer::singleShot(10000, &dialog, [&dialog] { dialog.done(99); });
-    QCOMPARE(dialog.exec(), int(QDialog::Rejected));
-    QVERIFY(closeShown);
-    QVERIFY(!progressShown);
-}
-
-void TestDlgVer::firstStart()
-{
-    ScopedDataFolder folder;
-    QVERIFY(folder.write(ModelDataFileName, GoodModels));
-    CapturedMessages messages;
-
-    const SplashRun run = RunSplash();
-    QVERIFY(run.finished);
-    QCOMPARE(run.notices, 1);
-    QCOMPARE(run.noticeTitle, QStringLiteral("Welcome!"));
-    // The notice comes before the model data, with the arrow pointer.
-    QCOMPARE(run.progressAtNotice, QStringLiteral("Now Initializing..."));
-    QCOMPARE(run.pointerAtNotice, Pointer::Default);
-    QCOMPARE(run.progress,
-             (QStringList{"Now Initializing...", " Loading Model Data... ", " Completed ... "}));
-    QCOMPARE(CurrentPointer(), Pointer::Hourglass);
-    QVERIFY(!ErrorFlag);
-    QVERIFY(messages.isEmpty());
-    QCOMPARE(ModelList.ModelCount, 3);
-    QCOMPARE(AppSettings.ModelName, QStringLiteral("ZX-P700"));
-    QVERIFY(!SplashMode);
-    // The first start writes nothing; the file appears at exit.
-    QVERIFY(!CheckSettingsFile());
-}
-
-void TestDlgVer::splashCannotBeDismissed()
-{
-    ScopedDataFolder folder;
-    QVERIFY(folder.write(SettingsFileName, GoodSettings));
-    QVERIFY(folder.write(ModelDataFileName, GoodModels));
-    bool visibleAfterEscape = false;
-    bool closeButtonShown = true;
-    const SplashRun run = RunSplash([&](DlgVer& dialog) {
-        closeButtonShown = dialog.CmdClose->isVisible();
-        QTest::keyClick(&dialog, Qt::Key_Escape);
-        dialog.close();
-        visibleAfterEscape = dialog.isVisible();
-    });
-    QVERIFY(run.finished);
-    QVERIFY(!closeButtonShown);
-    QVERIFY(visibleAfterEscape);
-    QVERIFY(!ErrorFlag); // the loading ran all the same
-    QCOMPARE(AppSettings.COMPort, 3);
-}
-
-void TestDlgVer::splashLastsItsFullTime()
-{
-    SetWaitScaleForTests(100);
-    ScopedDataFolder folder;
-    QVERIFY(folder.write(SettingsFileName, GoodSettings));
-    QVERIFY(folder.write(ModelDataFileName, GoodModels));
-    const SplashRun run = RunSplash();
-    QVERIFY(run.finished);
-    QVERIFY(!ErrorFlag);
-    QVERIFY2(run.elapsedMs >= 1500 + 1000 + 500 + 1000, qPrintable(QString::number(run.elapsedMs)));
-}
 
 QTEST_MAIN(TestDlgVer)
 #include "tst_dlgver.moc"

@@ -67,35 +67,43 @@ private Q_SLOTS:
         QVERIFY(!ErrorFlag);
     }
 
-    // What the interface allows shows on the window: the lamp and its timer,
-    // "Get S/No.", and the two-way flag. An unknown interface changes nothing.
+    // What the interface allows shows on the window, after parallel showed
+    // the lamp: the lamp and its timer, "Get S/No." and the two-way flag.
+    // An unknown interface changes nothing.
     void windowFollowsTheInterface_data()
     {
         QTest::addColumn<int>("kind");
+        QTest::addColumn<bool>("portOpen");
         QTest::addColumn<bool>("led");
         QTest::addColumn<bool>("getSNo");
-        QTest::newRow("serial, opened per operation") << int(Serial) << false << true;
-        QTest::newRow("USB") << int(USB) << false << false;
-        QTest::newRow("Windows driver") << int(WindowsDriver) << false << false;
-        QTest::newRow("unknown, after parallel") << 9 << true << true;
+        auto row = [](const char* name, int kind, bool portOpen, bool led, bool getSNo) {
+            QTest::newRow(name) << kind << portOpen << led << getSNo;
+        };
+        row("serial, opened per operation", Serial, false, false, true);
+        row("serial, kept open", Serial, true, true, true);
+        row("virtual COM", VirtualCom, true, false, true);
+        row("LAN", LAN, false, true, true);
+        row("USB", USB, true, false, false);
+        row("Windows driver", WindowsDriver, true, false, false);
+        row("unknown", 9, false, true, true);
     }
     void windowFollowsTheInterface()
     {
         QFETCH(int, kind);
+        QFETCH(bool, portOpen);
         QFETCH(bool, led);
         QFETCH(bool, getSNo);
         AppSettings.Interface = Parallel;
         BuildInterfaceInfo();
-        form().LEDPortCondition->show();
         AppSettings.TwoWayLink = true;
         AppSettings.Interface = std::uint8_t(kind);
+        AppSettings.PortOpen = portOpen;
         BuildInterfaceInfo();
         QCOMPARE(ledShown(), led);
         QCOMPARE(form().TmrPortCheck.isActive(), led);
         QCOMPARE(form().CmdGetSNo->isEnabled(), getSNo);
         QCOMPARE(AppSettings.TwoWayLink, getSNo);
         QCOMPARE(int(AppSettings.ActiveInterface), kind);
-        QVERIFY(env_->serial->events.isEmpty());
         if (kind == 9)
             QCOMPARE(form().LblIFInfo->text(), QString());
     }
@@ -130,34 +138,23 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("setup");
         QTest::addColumn<QString>("text");
-        const QString defaultSecond = QStringLiteral(" 19200bps,  None-Pariry, 8bits, DTR/DSR");
-        QTest::newRow("defaults") << ""
-                                  << " Serial I/F  (COM1:)\r\n" + defaultSecond;
-        QTest::newRow("serial 115200 even 7 Xon/Xoff")
-            << "COMPort=12 COMBaud=1152 COMParity=2 COMBits=7 COMFlow=1"
-            << " Serial I/F  (COM12:)\r\n 115200bps,  Even-Pariry, 7bits, Xon/Xoff";
-        QTest::newRow("serial 4800 odd")
-            << "COMBaud=48 COMParity=1"
-            << " Serial I/F  (COM1:)\r\n 4800bps,  Odd-Pariry, 8bits, DTR/DSR";
-        QTest::newRow("any flow but 0 is Xon/Xoff")
-            << "COMFlow=7"
-            << " Serial I/F  (COM1:)\r\n 19200bps,  None-Pariry, 8bits, Xon/Xoff";
-        QTest::newRow("virtual COM20") << "Interface=5 COMPort=20"
-                                       << " Virtual-Serial I/F  (COM20:)\r\n" + defaultSecond;
-        QTest::newRow("parallel LPT3") << "Interface=1 LPTPort=3"
-                                       << " Parallel I/F  (LPT3:)";
-        QTest::newRow("USB 1") << "Interface=2 USBPort=1"
-                               << " USB I/F (USB001)";
-        QTest::newRow("USB 15") << "Interface=2 USBPort=15"
-                                << " USB I/F (USB015)";
-        QTest::newRow("LAN") << "Interface=3 LANPort=9100"
-                             << " LAN I/F\r\n IP=10.0.0.7,  Port=9100";
-        QTest::newRow("Windows driver") << "Interface=4 WinPort=ipp://10.0.0.9/ipp"
-                                        << " Windows Driver  (ipp://10.0.0.9/ipp)\r\n Kitchen";
-        QTest::newRow("Windows driver, empty port") << "Interface=4"
-                                                    << " Windows Driver  ()\r\n Kitchen";
-        QTest::newRow("no interface") << "Interface=99"
-                                      << "";
+        auto row = [](const char* name, const char* setup, const QString& text) {
+            QTest::newRow(name) << QString::fromLatin1(setup) << text;
+        };
+        const QString serial2 = QStringLiteral("\r\n 19200bps,  None-Pariry, 8bits, DTR/DSR");
+        row("defaults", "", " Serial I/F  (COM1:)" + serial2);
+        row("serial 115200 even 7 Xon/Xoff",
+            "COMPort=12 COMBaud=1152 COMParity=2 COMBits=7 COMFlow=1",
+            " Serial I/F  (COM12:)\r\n 115200bps,  Even-Pariry, 7bits, Xon/Xoff");
+        row("4800 odd, any flow but 0 is Xon/Xoff", "COMBaud=48 COMParity=1 COMFlow=7",
+            " Serial I/F  (COM1:)\r\n 4800bps,  Odd-Pariry, 8bits, Xon/Xoff");
+        row("virtual COM20", "Interface=5 COMPort=20", " Virtual-Serial I/F  (COM20:)" + serial2);
+        row("parallel LPT3", "Interface=1 LPTPort=3", " Parallel I/F  (LPT3:)");
+        row("USB 15", "Interface=2 USBPort=15", " USB I/F (USB015)");
+        row("LAN", "Interface=3 LANPort=9100", " LAN I/F\r\n IP=10.0.0.7,  Port=9100");
+        row("Windows driver", "Interface=4 WinPort=ipp://10.0.0.9/ipp",
+            " Windows Driver  (ipp://10.0.0.9/ipp)\r\n Kitchen");
+        row("no interface", "Interface=99", "");
     }
     void describesEveryInterface()
     {
@@ -166,39 +163,6 @@ private Q_SLOTS:
         const AppSettingsRecord s =
             TestSupport::Record("LANIP=10.0.0.7 WinDevice=Kitchen " + setup);
         QCOMPARE(InterfaceInfoText(s), text);
-    }
-
-    void effectsFollowTheInterface_data()
-    {
-        QTest::addColumn<int>("kind");
-        QTest::addColumn<bool>("portOpen");
-        QTest::addColumn<bool>("led");
-        QTest::addColumn<bool>("getSNo");
-        QTest::addColumn<bool>("twoWay");
-        QTest::newRow("serial, opened per operation")
-            << int(Serial) << false << false << true << true;
-        QTest::newRow("serial, kept open") << int(Serial) << true << true << true << true;
-        QTest::newRow("virtual COM") << int(VirtualCom) << true << false << true << true;
-        QTest::newRow("parallel") << int(Parallel) << false << true << true << true;
-        QTest::newRow("LAN") << int(LAN) << false << true << true << true;
-        QTest::newRow("USB") << int(USB) << true << false << false << false;
-        QTest::newRow("Windows driver") << int(WindowsDriver) << true << false << false << false;
-    }
-    void effectsFollowTheInterface()
-    {
-        QFETCH(int, kind);
-        QFETCH(bool, portOpen);
-        QFETCH(bool, led);
-        QFETCH(bool, getSNo);
-        QFETCH(bool, twoWay);
-        AppSettingsRecord s;
-        s.Interface = static_cast<std::uint8_t>(kind);
-        s.PortOpen = portOpen;
-        const std::optional<InterfaceEffects> effects = InterfaceEffectsFor(s);
-        QVERIFY(effects.has_value());
-        QCOMPARE(effects->ledShown, led);
-        QCOMPARE(effects->getSNoEnabled, getSNo);
-        QCOMPARE(effects->twoWayLink, twoWay);
     }
 };
 
