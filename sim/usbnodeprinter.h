@@ -9,8 +9,8 @@
 // taking data. Vanishing removes the node and its link.
 
 #include "folderlink.h"
-#include "simprinter.h"
 #include "link/unixfd.h"
+#include "simprinter.h"
 
 #include <QObject>
 #include <QTemporaryDir>
