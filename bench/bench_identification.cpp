@@ -42,24 +42,6 @@ struct Run {
     double firstByteMs = 0; // from the click to the model query at the printer
 };
 
-// The state the start-up loading gives from the data folder's two files.
-void SetLoadedState()
-{
-    using namespace Common;
-    ErrorFlag = false;
-    ModelList = ModelListRecord{};
-    ModelList.ModelCount = 1;
-    ModelList.ModelNames[0] = QStringLiteral("ZX-Q51");
-    ModelList.ModelIds[0] = kModelId;
-    ModelList.ModelIndex = 1;
-    AppSettings.ModelName = QStringLiteral("ZX-Q51");
-    AppSettings.SerialNo = QStringLiteral("Printer001");
-    AppSettings.Interface = VirtualCom;
-    AppSettings.ActiveInterface = VirtualCom;
-    AppSettings.COMPort = 16;
-    AppSettings.TwoWayLink = true;
-}
-
 class OperationBench {
 public:
     bool start();
@@ -88,7 +70,7 @@ bool OperationBench::start()
         std::fprintf(stderr, "simulated printer: %s\n", qPrintable(pty_->errorString()));
         return false;
     }
-    return window_.start(SetLoadedState) && window_.form().CmdRegModel->isVisible();
+    return window_.start() && window_.form().CmdRegModel->isVisible();
 }
 
 std::optional<Run> OperationBench::runOnce(const Operation& op)

@@ -53,7 +53,6 @@ public:
 
 private:
     void installLink();
-    void setLoadedState() const;
     void stop();
 
     LinkCase link_;
@@ -71,23 +70,6 @@ void LinkBench::installLink()
     }
 }
 
-// The state the start-up loading gives from the data folder's two files.
-void LinkBench::setLoadedState() const
-{
-    using namespace Common;
-    ErrorFlag = false;
-    ModelList = ModelListRecord{};
-    ModelList.ModelCount = 1;
-    ModelList.ModelNames[0] = QStringLiteral("ZX-P700");
-    ModelList.ModelIds[0] = kModelId;
-    ModelList.ModelIndex = 1;
-    AppSettings.ModelName = QStringLiteral("ZX-P700");
-    AppSettings.SerialNo = QStringLiteral("Printer001");
-    AppSettings.Interface = link_.interfaceKind;
-    AppSettings.ActiveInterface = link_.interfaceKind;
-    AppSettings.TwoWayLink = true;
-}
-
 bool LinkBench::start()
 {
     if (!window_.prepare("Zentab model data\r\n35ZX-P700\r\n",
@@ -96,7 +78,7 @@ bool LinkBench::start()
         return false;
     printer_->setModelId(kModelId);
     installLink(); // the start-up opens or initialises it
-    return window_.start([this] { setLoadedState(); });
+    return window_.start();
 }
 
 int LinkBench::run()

@@ -98,7 +98,7 @@ bool BenchWindow::prepare(const QByteArray& modelData, const QByteArray& setting
            WriteFile(dataDir_.filePath(QStringLiteral("Zentab.ini")), settings);
 }
 
-bool BenchWindow::start(const std::function<void()>& setLoadedState)
+bool BenchWindow::start()
 {
     UseNoInstalledPrinters();
     Common::SetMsgBoxHandler([this](const QString& title, const QString& text) {
@@ -108,7 +108,6 @@ bool BenchWindow::start(const std::function<void()>& setLoadedState)
     form_->Form_Load();
     if (form_->AnotherInstanceRunning())
         return false;
-    setLoadedState();
     form_->show();
     const bool up = WaitUntil([this] { return !Common::SplashMode && form_->isEnabled(); }, 20000);
     for (const QString& m : std::as_const(messages_))

@@ -34,10 +34,9 @@ public:
     ~BenchWindow();
     bool prepare(const QByteArray& modelData, const QByteArray& settings);
     QString dataPath() const { return dataDir_.path(); }
-    // Starts the main window; setLoadedState gives the state the start-up
-    // loading reads from the two files. True once the window is ready with
-    // no message shown.
-    bool start(const std::function<void()>& setLoadedState);
+    // Starts the main window, which loads the two files. True once the
+    // window is ready with no message shown.
+    bool start();
     void stop();
     FrmMain& form() { return *form_; }
     QStringList& messages() { return messages_; }
