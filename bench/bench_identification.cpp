@@ -9,7 +9,6 @@
 
 #include "benchsupport.h"
 #include "ptyprinter.h"
-#include "settings/appsettings.h"
 #include "simprinter.h"
 
 #include <QApplication>
