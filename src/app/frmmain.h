@@ -103,10 +103,13 @@ private:
     void initConnections();
     void enterProgramErrorState();
     void fillFromSettings();
+    // Saves the settings after a code went into a printer.
+    void saveProgress();
 
     QPushButton* defaultButton_ = nullptr;
     bool anotherInstance_ = false;
     bool unloaded_ = false;
+    bool progressSaveFailing_ = false; // its message was shown; not again until a save works
 };
 
 namespace Common {

@@ -5,10 +5,13 @@
 
 #include "app/frmmain.h"
 #include "app/msgbox.h"
+#include "link/unixfd.h"
 
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QSaveFile>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace Common {
 
@@ -23,6 +26,18 @@ std::function<QDateTime()>& Clock()
 QDateTime Now()
 {
     return Clock() ? Clock()() : QDateTime::currentDateTime();
+}
+
+// The commit has the new file's content on disk; the rename that put it in
+// place is on disk only once its folder is. Until then a power cut could bring
+// back the file before, with a code that printers already carry. File systems
+// that cannot sync a folder have nothing to add.
+void SyncFolder(const QString& folder)
+{
+    const UniqueFd fd(
+        ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (fd.valid())
+        ::fsync(fd.get());
 }
 
 // Writes the whole content to a new file beside the old one and renames it
@@ -55,6 +70,7 @@ bool ReplaceFile(const QString& path, const QByteArray& content, QString* error)
         *error = file.errorString();
         return false;
     }
+    SyncFolder(QFileInfo(path).absolutePath());
     return true;
 }
 
@@ -84,15 +100,22 @@ bool SaveSettings()
     return SaveSettings(codeBoxText);
 }
 
-bool SaveSettings(const QString& codeBoxText)
+std::optional<QString> WriteSettingsFile(const QString& codeBoxText)
 {
     const QString path = DataFilePath(SettingsFileName);
     QString error;
     if (ReplaceFile(path, FormatSettings(AppSettings, codeBoxText, Now()), &error))
-        return true;
+        return std::nullopt;
+    return DescribeFailure(path, error);
+}
+
+bool SaveSettings(const QString& codeBoxText)
+{
+    const std::optional<QString> failure = WriteSettingsFile(codeBoxText);
     // The operator would otherwise lose the session's settings unknowingly.
-    MsgBox(DescribeFailure(path, error), QStringLiteral("ERROR!"));
-    return false;
+    if (failure)
+        MsgBox(*failure, QStringLiteral("ERROR!"));
+    return !failure;
 }
 
 void SetSettingsClockForTests(std::function<QDateTime()> clock)

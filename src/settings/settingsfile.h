@@ -1,7 +1,8 @@
 #pragma once
 // The settings file Zentab.ini in DataFolder: the operator's choices from one
-// run to the next. Read once during the start-up loading, rewritten whole once
-// at exit; only values that differ from their defaults are written.
+// run to the next. Read once during the start-up loading, rewritten whole at
+// exit and after each code written into a printer; only values that differ
+// from their defaults are written.
 
 #include "settings/appsettings.h"
 #include "settings/datafile.h"
@@ -10,6 +11,7 @@
 #include <QDateTime>
 #include <QString>
 #include <functional>
+#include <optional>
 
 namespace Common {
 
@@ -47,6 +49,9 @@ QString SettingsHeaderTime(const QDateTime& writtenAt);
 // is shown under "ERROR!" with the system's description. True when written.
 bool SaveSettings();
 bool SaveSettings(const QString& codeBoxText);
+// The same without a message: the failure's description, or nothing when the
+// file was written.
+std::optional<QString> WriteSettingsFile(const QString& codeBoxText);
 
 // Test hook: the clock that dates the header (nullptr restores the real one).
 void SetSettingsClockForTests(std::function<QDateTime()> clock);
