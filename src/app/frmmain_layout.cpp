@@ -4,6 +4,7 @@
 #include "app/frmmain.h"
 #include "app/latin1validator.h"
 #include "app/ledindicator.h"
+#include "app/modelname.h"
 
 #include <QAction>
 #include <QFrame>
@@ -63,7 +64,7 @@ void FrmMain::createControls()
     CmdSNoBack->setVisible(false);
     LblAutoInc = Named(new QLabel(QStringLiteral("(Auto Inc.)"), central), "LblAutoInc");
 
-    TxtModelName = MakeCodeBox(central, "TxtModelName", 18, 12);
+    TxtModelName = MakeCodeBox(central, "TxtModelName", 18, Common::ModelNameTypingLimit);
     TxtModelName->setText(QStringLiteral("Text1"));
     TxtModelName->setReadOnly(true);
     CmdRegModel = MakeButton(central, "CmdRegModel", QStringLiteral("Set Model Name"));

@@ -3,6 +3,7 @@
 #include "app/busystate.h"
 #include "app/clickablelabel.h"
 #include "app/frmmain.h"
+#include "app/textbox.h"
 #include "app/waitms.h"
 #include "app/wincolour.h"
 #include "link/hexcommand.h"
@@ -33,8 +34,13 @@ void ApplySelectedModel()
     // The model list keeps ModelIndex inside the table; should it not be, no
     // model is selected rather than a slot outside the table.
     ModelId = index >= 0 && index < ModelSlots ? ModelList.ModelIds.at(index) : 0;
-    MainForm().TxtModelName->setText(AppSettings.ModelName);
+    ShowModelName(AppSettings.ModelName);
     RefreshModelNameControls();
+}
+
+void ShowModelName(const QString& name)
+{
+    SetBoxText(MainForm().TxtModelName, name, ModelNameTypingLimit);
 }
 
 void RefreshModelNameControls()

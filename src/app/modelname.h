@@ -5,8 +5,15 @@
 // Name" menu item carries its check mark, and it can be switched on only for
 // model 51h on the virtual COM port.
 
+#include <QString>
+
 namespace Common {
 
+// What the operator can type into the model-name box.
+constexpr int ModelNameTypingLimit = 12;
+
+// Shows a model name in the name box, whole.
+void ShowModelName(const QString& name);
 // Takes ModelId from the model list and shows the model name.
 void ApplySelectedModel();
 // Switches model-name editing off and allows it only where it applies.

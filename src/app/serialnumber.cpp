@@ -2,6 +2,7 @@
 
 #include "app/busystate.h"
 #include "app/frmmain.h"
+#include "app/textbox.h"
 #include "app/waitms.h"
 #include "app/wincolour.h"
 #include "settings/appsettings.h"
@@ -69,16 +70,6 @@ std::int32_t DecideNumber(std::uint8_t mode)
     return n;
 }
 
-// Sets the text box, running its change handler also when the text is the
-// same, as every text the program sets counts as a change.
-void ShowCode(FrmMain& form, const QString& code)
-{
-    if (form.TxtSNo->text() == code)
-        form.TxtSNo_Change();
-    else
-        form.TxtSNo->setText(code);
-}
-
 } // namespace
 
 void UpdateSerialNumber(std::uint8_t mode)
@@ -88,8 +79,7 @@ void UpdateSerialNumber(std::uint8_t mode)
     const std::int32_t n = DecideNumber(mode);
     if (s.SNoNumLen != 0)
         s.SerialNo = WithNumberPart(s.SerialNo, s.SNoNumCol, s.SNoNumLen, n);
-    form.TxtSNo->setMaxLength(s.SNoLength);
-    ShowCode(form, s.SerialNo);
+    SetBoxText(form.TxtSNo, s.SerialNo, s.SNoLength);
     {
         // No second operation may start while the new code is taken over:
         // it would leave StartNum behind the code shown.
@@ -108,7 +98,12 @@ using namespace Common;
 
 void FrmMain::TxtSNo_Change()
 {
-    AppSettings.StartNum = 1;
+    // The number goes with the code shown, typed or read back: a failed write,
+    // a write without advance and the save at exit all keep it. Without a
+    // number part there is nothing to read.
+    const AppSettingsRecord& s = AppSettings;
+    AppSettings.StartNum =
+        s.SNoNumLen == 0 ? 1 : ReadNumberPart(TxtSNo->text(), s.SNoNumCol, s.SNoNumLen);
     SetForeColor(TxtSNo, ColourBlue);
     const bool complete = TxtSNo->text().size() == AppSettings.SNoLength;
     CmdSetSNo->setEnabled(complete);

@@ -1,6 +1,7 @@
 // The identification configuration dialog: its controls and layout.
 #include "dialogs/dlgsncfg.h"
 
+#include "app/latin1validator.h"
 #include "dialogs/listcontrols.h"
 
 #include <QCheckBox>
@@ -13,6 +14,7 @@
 #include <QVBoxLayout>
 
 using Common::FillList;
+using Common::Latin1Validator;
 
 namespace {
 
@@ -66,6 +68,8 @@ void DlgSNCfg::createControls()
     CboColumns = MakeList(QStringLiteral("CboColumns"), this, NumberEntries(1, 10));
     TxtSNo = new QLineEdit(this);
     TxtSNo->setObjectName(QStringLiteral("TxtSNo"));
+    // The code goes to the printer and the settings file one byte a character.
+    TxtSNo->setValidator(new Latin1Validator(TxtSNo));
     CboStartNum = MakeList(QStringLiteral("CboStartNum"), this, NumberEntries(1, 10));
     CboNumLen = MakeList(QStringLiteral("CboNumLen"), this, NumberEntries(0, 6));
     CboSpcChar = MakeList(QStringLiteral("CboSpcChar"), this); // filled on load

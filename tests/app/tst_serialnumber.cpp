@@ -5,6 +5,7 @@
 #include "settingsrecord.h"
 
 #include "app/wincolour.h"
+#include "settings/settingsfile.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -80,8 +81,13 @@ private Q_SLOTS:
             5);
         // A restored code after a refused write takes StartNum, not its own number.
         row("back after a refusal", "", "w f b", "Printer001 Printer002 Printer002 Printer002", 2);
-        // Typing set StartNum to 1, which replaces the refused code's number.
-        row("refused typed code", "", "=Printer555 f", "Printer001 Printer555 Printer001", 1);
+        // A typed code keeps its number through a refused write, and through a
+        // write that does not advance.
+        row("refused typed code", "", "=Printer555 f", "Printer001 Printer555 Printer555", 555);
+        row("typed code, no advance", "AutoInc=0", "=Printer050 w",
+            "Printer001 Printer050 Printer050", 50);
+        row("typed code advances", "", "=Printer050 w", "Printer001 Printer050 Printer051", 51);
+        row("typed letters read as 0", "", "=Printer0A7 f", "Printer001 Printer0A7 Printer000", 0);
         // "000123": only "000" fits in the code.
         row("number past the end", "SNoNumLen=6 StartNum=123", "w", "Printer000 Printer000", 1);
         // Ten codes are kept: after eleven writes "Back" ends at the second.
@@ -121,6 +127,19 @@ private Q_SLOTS:
         QCOMPARE(AppSettings.StartNum, startNum);
     }
 
+    // A typed code is saved with its number and is the code shown at the
+    // next start.
+    void typedCodeComesBackAfterARestart()
+    {
+        UpdateSerialNumber(SNoRefresh);
+        press(QStringLiteral("=Printer050"));
+        const QByteArray saved = FormatSettings(AppSettings, shown(), QDateTime::currentDateTime());
+        AppSettings = AppSettingsRecord{};
+        QCOMPARE(ParseSettings(saved, AppSettings).status, LoadStatus::Done);
+        UpdateSerialNumber(SNoRefresh);
+        QCOMPARE(shown(), QStringLiteral("Printer050"));
+    }
+
     void typingMarksTheCodeAsEdited()
     {
         UpdateSerialNumber(SNoRefresh);
@@ -130,12 +149,13 @@ private Q_SLOTS:
         QTest::keyClick(form().TxtSNo, Qt::Key_Backspace);
         QCOMPARE(shown(), QStringLiteral("Printer00"));
         QCOMPARE(ForeColor(form().TxtSNo), std::uint32_t(ColourBlue));
-        QCOMPARE(AppSettings.StartNum, 1);
+        QCOMPARE(AppSettings.StartNum, 0); // the number part as it now reads
         QVERIFY(!form().CmdNumInc->isVisible());
         QVERIFY(!form().CmdSetSNo->isEnabled());
 
         form().SetDefaultButton(nullptr);
         QTest::keyClicks(form().TxtSNo, QStringLiteral("7"));
+        QCOMPARE(AppSettings.StartNum, 7);
         QVERIFY(form().CmdSetSNo->isEnabled());
         QCOMPARE(form().DefaultButton(), form().CmdSetSNo);
         // Typing does not change the code itself.

@@ -111,6 +111,18 @@ private Q_SLOTS:
         QCOMPARE(AppSettings.StartNum, 12);
     }
 
+    // The code goes to the printer one byte a character, as from the main window.
+    void codeBoxRefusesCharactersOutsideLatin1()
+    {
+        DlgSNCfg dlg;
+        QVERIFY(OpenFilled(dlg));
+        dlg.TxtSNo->clear();
+        dlg.TxtSNo->insert(QStringLiteral("Label\u0416")); // as a paste
+        QCOMPARE(dlg.TxtSNo->text(), QString());
+        dlg.TxtSNo->insert(QStringLiteral("Label\u00E9"));
+        QCOMPARE(dlg.TxtSNo->text(), QStringLiteral("Label\u00E9"));
+    }
+
     void setChecksTheLayoutAndTheNumber_data()
     {
         QTest::addColumn<QString>("code");
