@@ -39,6 +39,7 @@ BusyState::~BusyState()
 
 void BusyMsgBox(const QString& text, const QString& title)
 {
+    // The operation's pointer stays the arrow after its failure message.
     SetPointer(Pointer::Default);
     MsgBox(text, title);
 }

@@ -129,9 +129,13 @@ void FrmMain::keyPressEvent(QKeyEvent* e)
 {
     const bool enter = e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter;
     const bool plain = (e->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
-    if (enter && plain && defaultButton_ && defaultButton_->isVisible() &&
-        defaultButton_->isEnabled()) {
-        defaultButton_->click();
+    // A focused button takes Enter itself; elsewhere (a text box) the default
+    // button does. A button outside a dialog passes Enter on to its window,
+    // so both cases arrive here.
+    auto* focused = qobject_cast<QPushButton*>(focusWidget());
+    QPushButton* target = focused ? focused : defaultButton_;
+    if (enter && plain && target && target->isVisible() && target->isEnabled()) {
+        target->click();
         return;
     }
     QMainWindow::keyPressEvent(e);
@@ -184,7 +188,7 @@ void FrmMain::enterProgramErrorState()
 
 void FrmMain::fillFromSettings()
 {
-    TxtModelName->setText(AppSettings.ModelName);
+    ShowModelName(AppSettings.ModelName);
     BuildInterfaceInfo();
     ApplySelectedModel();
     UpdateSerialNumber(SNoRefresh);

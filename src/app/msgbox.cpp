@@ -1,5 +1,7 @@
 #include "app/msgbox.h"
 
+#include "app/pointer.h"
+
 #include <QApplication>
 #include <QMessageBox>
 
@@ -24,10 +26,15 @@ void ShowRealMessageBox(const QString& title, const QString& text)
 
 void MsgBox(const QString& text, const QString& title)
 {
+    // The arrow while the box asks for a click, whatever runs behind it; the
+    // pointer the caller had comes back afterwards.
+    const Pointer before = CurrentPointer();
+    SetPointer(Pointer::Default);
     if (Handler())
         Handler()(title, text);
     else
         ShowRealMessageBox(title, text);
+    SetPointer(before);
 }
 
 MsgBoxHandler SetMsgBoxHandler(MsgBoxHandler handler)

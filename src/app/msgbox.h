@@ -1,6 +1,6 @@
 #pragma once
 // Every message box of the program goes through MsgBox: modal, OK only, no
-// icon. Tests replace the handler to capture what would be shown.
+// icon, shown under the arrow pointer. Tests replace the handler to capture what would be shown.
 
 #include <QString>
 #include <functional>

@@ -17,12 +17,11 @@ namespace Common {
 
 namespace {
 
+// The operation goes on afterwards: MsgBox puts its hourglass back.
 void ReportWhileBusy(const QString& description, const QString& title)
 {
-    SetPointer(Pointer::Default);
     MsgBox(description, title);
     DoEvents();
-    SetPointer(Pointer::Hourglass);
     ErrorFlag = true;
 }
 

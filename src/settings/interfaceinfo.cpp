@@ -1,5 +1,6 @@
 #include "settings/interfaceinfo.h"
 
+#include "app/busystate.h"
 #include "app/frmmain.h"
 #include "app/ledindicator.h"
 #include "app/modelname.h"
@@ -93,6 +94,9 @@ std::optional<InterfaceEffects> InterfaceEffectsFor(const AppSettingsRecord& s)
 
 void BuildInterfaceInfo()
 {
+    // No operation may start between closing the old port and opening the
+    // new one.
+    WindowHold hold;
     // The port of the interface last in effect, which may not be the one
     // just chosen.
     ClosePort();

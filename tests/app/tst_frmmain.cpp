@@ -53,12 +53,13 @@ class TestFrmMain : public QObject {
             ApplySelectedModel();
     }
     // Model-name editing: the menu item ticked, the box writable, its buttons shown.
+    // The controls disagreeing with the menu item fails the test.
     bool nameEditing()
     {
         const bool on = form().MnuSetModelName->isChecked();
         if (form().TxtModelName->isReadOnly() == on || form().CmdRegModel->isVisible() != on ||
             form().CmdGetModel->isVisible() != on)
-            qWarning("model-name controls disagree");
+            QTest::qFail("model-name controls disagree with the menu item", __FILE__, __LINE__);
         return on;
     }
     static QStringList Captions(QMenu* menu)
@@ -186,6 +187,11 @@ private Q_SLOTS:
         QTest::keyClick(box, Qt::Key_Backspace);
         QCOMPARE(ForeColor(box), std::uint32_t(ColourBlack));
         QVERIFY(!form().CmdRegModel->isEnabled());
+
+        // The program setting the text it already holds runs the handler too.
+        SetForeColor(box, ColourRed);
+        ShowModelName(box->text());
+        QCOMPARE(ForeColor(box), std::uint32_t(ColourBlack));
     }
 
     // A click on the identifier label shows it as two upper-case hex digits
@@ -239,6 +245,18 @@ private Q_SLOTS:
         QTest::keyClick(form().TxtModelName, Qt::Key_Return);
         QCOMPARE(setName.count(), 1);
         QCOMPARE(setSNo.count(), 2);
+
+        // A focused button takes Enter itself, whatever the default button.
+        form().CmdNumInc->show(); // "Inc." shows "Back"; "Get S/No." hides "Inc."
+        for (QPushButton* button : {form().CmdNumInc, form().CmdSNoBack, form().CmdGetSNo,
+                                    form().CmdRegModel, form().CmdGetModel}) {
+            form().SetDefaultButton(form().CmdSetSNo);
+            QSignalSpy clicked(button, &QPushButton::clicked);
+            button->setFocus(Qt::TabFocusReason);
+            QTest::keyClick(button, Qt::Key_Return);
+            QVERIFY2(clicked.count() == 1, qPrintable(button->text()));
+            QCOMPARE(setSNo.count(), 2);
+        }
     }
 
     void codeBoxesRefuseCharactersOutsideLatin1()

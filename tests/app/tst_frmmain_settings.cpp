@@ -104,6 +104,18 @@ private Q_SLOTS:
         QVERIFY(form().CmdGetSNo->isEnabled());
     }
 
+    // Between closing the old port and opening the new one nothing may start.
+    void interfaceChangeKeepsTheOperatorOut()
+    {
+        SetWaitScaleForTests(100);
+        bool enabledDuringWait = true;
+        QTimer::singleShot(100, this, [&] { enabledDuringWait = form().isEnabled(); });
+        BuildInterfaceInfo();
+        SetWaitScaleForTests(5);
+        QVERIFY(!enabledDuringWait);
+        QVERIFY(form().isEnabled());
+    }
+
     void modelDialog_data() { LeftBy(); }
     void modelDialog()
     {

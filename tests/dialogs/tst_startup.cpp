@@ -190,6 +190,8 @@ private Q_SLOTS:
         QVERIFY(ErrorFlag);
         QVERIFY(inProgramErrorState());
         QCOMPARE(env_->titles(), titles);
+        for (const CapturedMessage& m : env_->messages())
+            QVERIFY2(m.pointer == Pointer::Default, qPrintable(m.title)); // arrow, not hourglass
         QVERIFY2(env_->messages().at(0).text.contains(firstText),
                  qPrintable(env_->messages().at(0).text));
         // What was loaded before the failure stays; the model list stays empty.

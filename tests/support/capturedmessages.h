@@ -2,6 +2,7 @@
 // Captures the message boxes the program would show, for as long as it lives.
 
 #include "app/msgbox.h"
+#include "app/pointer.h"
 
 #include <QList>
 #include <QString>
@@ -9,6 +10,7 @@
 struct CapturedMessage {
     QString title;
     QString text;
+    Common::Pointer pointer; // the screen's pointer while the box was up
 };
 
 class CapturedMessages {
@@ -20,6 +22,8 @@ public:
 
     const QList<CapturedMessage>& all() const { return messages_; }
     bool isEmpty() const { return messages_.isEmpty(); }
+    // True when every box so far was shown under the arrow pointer.
+    bool allUnderArrow() const;
 
 private:
     QList<CapturedMessage> messages_;
