@@ -114,8 +114,10 @@ void UsbNodePrinter::checkPrinter()
     if (taking() && !unfed_.isEmpty())
         unfed_.remove(0, printer_->feed(unfed_));
     printer_->takeReply(); // a USB printer port has no way back
-    // Asked again: what was just fed may have started a reset.
-    const bool holdOff = !taking() || !unfed_.isEmpty();
+    // As the USB printer driver does: a write is taken whole even while the
+    // printer takes nothing, and the node is not writable again until the
+    // printer has had it all.
+    const bool holdOff = !unfed_.isEmpty();
     if (holdOff && filler_ == 0)
         fillNode();
     else if (!holdOff && filler_ > 0)

@@ -4,9 +4,11 @@
 // under the port name (USB001). The bytes read from it are fed to the
 // printer. USB printer ports carry no replies.
 //
-// Offline, the printer takes nothing and the node is made to look full, so a
-// writer's next write would block (EAGAIN) as on a printer that has stopped
-// taking data. Vanishing removes the node and its link.
+// As with the USB printer driver, a write is taken whole whatever the
+// printer does; until the printer has taken it (offline, resetting) the node
+// is made to look full, so it does not poll writable and a further write
+// would block (EAGAIN). What an offline printer was sent reaches it when it
+// comes back online. Vanishing removes the node and its link.
 
 #include "folderlink.h"
 #include "link/unixfd.h"

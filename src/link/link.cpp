@@ -39,6 +39,8 @@ void OpenPort()
         break;
     case Parallel:
         // Nothing to open: the registers were made reachable at start-up.
+        if (const LinkOutcome failure = OpenParallel())
+            ReportPortFailure(failure->description);
         EnablePortCheck(true);
         break;
     case USB:
@@ -53,6 +55,25 @@ void OpenPort()
         OpenVirtualCom();
         break;
     default: // WindowsDriver: output through the installed printer is not the link's
+        break;
+    }
+}
+
+void RenewKeptPort()
+{
+    switch (AppSettings.Interface) {
+    case Serial:
+        // The serial control closes a device that has gone.
+        if (!MSComm().portOpen())
+            OpenPort();
+        break;
+    case USB:
+        OpenPort(); // selects the node again only when it is not the one held
+        break;
+    case VirtualCom:
+        RenewVirtualCom();
+        break;
+    default: // Parallel, LAN and WindowsDriver hold nothing that can go stale
         break;
     }
 }
@@ -72,7 +93,11 @@ void ClosePort()
     case VirtualCom:
         CloseVirtualCom();
         break;
-    default: // Parallel, USB, WindowsDriver and none yet hold nothing
+    case USB:
+        // Other print software may use the printer between operations.
+        ActiveRawPrintBackend().releasePort();
+        break;
+    default: // Parallel, WindowsDriver and none yet hold nothing
         break;
     }
 }

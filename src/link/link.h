@@ -17,6 +17,10 @@ namespace Common {
 
 void OpenPort();
 void ClosePort();
+// Keep-open mode (PortOpen): opens the port again where the device it held
+// has gone since (unplugged and plugged in again), so that the operation
+// reaches the printer that is there now. Does nothing to a port in order.
+void RenewKeptPort();
 void SendData(const QString& hexCommand);
 QString ReceiveData();
 

@@ -106,6 +106,20 @@ void WriteLptRegister(std::uint16_t offset, std::uint8_t value)
     SetPortVal(static_cast<std::uint16_t>(AppSettings.LPTAddress + offset), value, 1);
 }
 
+LinkOutcome OpenParallel()
+{
+    // The first register access claims the port; a port that cannot be
+    // claimed is named once a run, not at every operation after.
+    static QStringList reported;
+    ReadLptRegister(kStatus);
+    const std::optional<QString> problem =
+        ActivePortIoBackend().portProblem(AppSettings.LPTAddress);
+    if (!problem || reported.contains(*problem))
+        return std::nullopt;
+    reported << *problem;
+    return LinkFailure{*problem};
+}
+
 bool LptNotReady()
 {
     // Ready: not busy, acknowledge high, paper present, selected, no fault.

@@ -85,6 +85,9 @@ LinkOutcome SendSerial(const QByteArray& bytes)
     if (!comm.output(bytes))
         return LinkFailure{comm.errorString()};
     WaitMs(200);
+    // A device lost meanwhile has an empty buffer too, but sent nothing.
+    if (!comm.portOpen())
+        return NotOpen();
     if (comm.outBufferCount() > 0)
         ErrorFlag = true; // the printer is holding the line back
     return std::nullopt;

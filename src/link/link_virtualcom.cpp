@@ -47,6 +47,14 @@ void CloseVirtualCom()
     ComHandle().close();
 }
 
+void RenewVirtualCom()
+{
+    if (ComHandle().isOpen() && !ComHandle().hungUp())
+        return;
+    CloseVirtualCom();
+    OpenVirtualCom();
+}
+
 void SendVirtualCom(const QByteArray& bytes)
 {
     ReceiveVirtualCom(); // bytes left over from an earlier exchange are no answer to this one

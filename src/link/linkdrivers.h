@@ -22,13 +22,17 @@ LinkOutcome ReceiveSerial(QString& reply);
 // The control's line settings text for the settings record, e.g. "19200,n,8,1".
 QString SerialSettingsText();
 
-// Parallel port by direct register access.
+// Parallel port by direct register access. Opening only checks that the
+// port can be claimed.
+LinkOutcome OpenParallel();
 void SendParallel(const QByteArray& bytes);
 QString ReceiveParallel();
 
 // Virtual COM port through the tty device.
 void OpenVirtualCom();
 void CloseVirtualCom();
+// Opens the port again when the device it held has gone.
+void RenewVirtualCom();
 void SendVirtualCom(const QByteArray& bytes);
 QString ReceiveVirtualCom();
 

@@ -7,8 +7,10 @@
 // the port (378h LPT1, 278h LPT2, 3BCh LPT3) and the offset the register
 // (0 data, 1 status, 2 control). Tests install a simulated peripheral instead.
 
+#include <QString>
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 namespace Common {
 
@@ -20,6 +22,13 @@ public:
     // Reads the byte at the I/O address into the low bits of *value.
     virtual bool read(std::uint16_t address, std::uint32_t* value, std::uint8_t size) = 0;
     virtual bool write(std::uint16_t address, std::uint32_t value, std::uint8_t size) = 0;
+    // Why the port of the I/O address could not be reached at its last try
+    // (no such device, no permission, claimed elsewhere), naming the device;
+    // nothing while it is reachable or untried.
+    virtual std::optional<QString> portProblem(std::uint16_t /*address*/) const
+    {
+        return std::nullopt;
+    }
 };
 
 bool InitializeWinIo();

@@ -15,12 +15,14 @@
 // A port that cannot be opened reads 0xFF, as an empty I/O address does, and
 // every access to it returns false. It is tried again at most once a second.
 
+#include "link/linkfailure.h"
 #include "link/portio.h"
 #include "link/portresolver.h"
 #include "link/unixfd.h"
 
 #include <QFile>
 #include <array>
+#include <cerrno>
 #include <chrono>
 #include <fcntl.h>
 #include <linux/ppdev.h>
@@ -53,6 +55,7 @@ struct ParallelPort {
     UniqueFd fd;
     Clock::time_point retryAfter{};
     std::uint8_t controlUpper = 0xC0;
+    std::optional<QString> problem; // why the last claim failed
 };
 
 class PpdevBackend final : public PortIoBackend {
@@ -62,6 +65,7 @@ public:
     void shutdown() override;
     bool read(std::uint16_t address, std::uint32_t* value, std::uint8_t size) override;
     bool write(std::uint16_t address, std::uint32_t value, std::uint8_t size) override;
+    std::optional<QString> portProblem(std::uint16_t address) const override;
 
 private:
     // The claimed port, or nothing when it is not there.
@@ -77,6 +81,7 @@ void PpdevBackend::shutdown()
             ::ioctl(port.fd.get(), PPRELEASE);
         port.fd.reset();
         port.retryAfter = {};
+        port.problem.reset();
     }
 }
 
@@ -91,10 +96,19 @@ ParallelPort* PpdevBackend::claim(std::size_t index)
     port.retryAfter = now + std::chrono::seconds(1);
     const QString device = ResolvePortDevice(QStringLiteral("LPT%1").arg(index + 1));
     UniqueFd fd(::open(QFile::encodeName(device).constData(), O_RDWR | O_CLOEXEC));
-    if (!fd.valid() || ::ioctl(fd.get(), PPCLAIM) != 0)
+    if (!fd.valid() || ::ioctl(fd.get(), PPCLAIM) != 0) {
+        port.problem = DeviceErrorText(errno, device);
         return nullptr;
+    }
     port.fd = std::move(fd);
+    port.problem.reset();
     return &port;
+}
+
+std::optional<QString> PpdevBackend::portProblem(std::uint16_t address) const
+{
+    const std::optional<Register> reg = Locate(address);
+    return reg ? ports_[reg->port].problem : std::nullopt;
 }
 
 bool PpdevBackend::read(std::uint16_t address, std::uint32_t* value, std::uint8_t size)

@@ -3,10 +3,12 @@
 // ("USB001" .. "USB015"), and a count of the jobs the printer has not taken.
 //
 // The real backend writes to the USB printer device node that the port name
-// resolves to. A job is one block; it stays pending until the device has
-// taken every byte of it, so a printer that stops taking bytes (offline)
-// reads as a pending job. Writing never blocks the window thread: what the
-// device does not take at once is written as it becomes writable.
+// resolves to, holding the node only while a port is selected. A job is one
+// block; it stays pending until the device has taken every byte of it and
+// polls writable again (the driver accepts a write before the printer has
+// it), so a printer that stops taking bytes (offline) reads as a pending
+// job. Writing never blocks the window thread: what the device does not take
+// at once is written as it becomes writable.
 
 #include <QByteArray>
 #include <cstdint>

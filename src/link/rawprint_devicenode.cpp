@@ -14,6 +14,7 @@
 #include <deque>
 #include <fcntl.h>
 #include <limits>
+#include <poll.h>
 #include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -47,6 +48,17 @@ ssize_t WriteWithoutSigpipe(int fd, const char* data, size_t size)
     pthread_sigmask(SIG_SETMASK, &previous, nullptr);
     errno = error;
     return n;
+}
+
+bool Writable(int fd)
+{
+    pollfd entry{fd, POLLOUT, 0};
+    int n = 0;
+    do
+        n = ::poll(&entry, 1, 0);
+    while (n < 0 && errno == EINTR);
+    // An error on the node (unplugged) is no taken job either.
+    return n == 1 && (entry.revents & POLLOUT) && !(entry.revents & (POLLERR | POLLHUP));
 }
 
 class DeviceNodeRawPrint final : public RawPrintBackend {
@@ -174,8 +186,13 @@ void DeviceNodeRawPrint::writePending()
 std::int16_t DeviceNodeRawPrint::enumJobs()
 {
     writePending();
-    const auto pending =
-        std::min<std::size_t>(jobs_.size(), std::numeric_limits<std::int16_t>::max());
+    std::size_t pending = jobs_.size();
+    // The USB printer driver takes a whole write at once and only then
+    // passes it to the printer; until the printer has taken it, the node
+    // does not poll writable. So the last job written is still pending.
+    if (pending == 0 && fd_.valid() && !Writable(fd_.get()))
+        pending = 1;
+    pending = std::min<std::size_t>(pending, std::numeric_limits<std::int16_t>::max());
     return static_cast<std::int16_t>(pending);
 }
 

@@ -24,7 +24,8 @@ public:
     bool setSettings(const QString& settings) override;
     void setHandshaking(Handshaking handshaking) override;
 
-    bool portOpen() const override { return serial_.isOpen(); }
+    // A lost device counts as closed at once, before its close has run.
+    bool portOpen() const override { return serial_.isOpen() && !lossPending_; }
     bool open() override;
     void close() override;
 
@@ -120,6 +121,8 @@ bool QtSerialControl::open()
     }
     // DTR and RTS keep the state the system gives an opened tty (raised), so
     // a printer using DTR/DSR sees the host ready and DSR reads its answer.
+    if (serial_.isOpen())
+        close(); // a lost device whose close has not run yet
     serial_.setPortName(device);
     device_ = device;
     ++generation_;

@@ -36,6 +36,9 @@ public:
     bool open(const char* devicePath, const VirtualComLine& line);
     void close();
     bool isOpen() const { return fd_.valid(); }
+    // The device went away while open (unplugged, its far end closed): the
+    // descriptor leads nowhere, even when a new device of that name appears.
+    bool hungUp() const;
     int lastError() const { return error_; }
 
     // Takes up to maxBytes that are waiting, without waiting for more.

@@ -2,8 +2,10 @@
 
 #include "app/busystate.h"
 #include "app/frmmain.h"
+#include "app/modelname.h"
 #include "app/pointer.h"
 #include "app/serialnumber.h"
+#include "app/textbox.h"
 #include "app/waitms.h"
 #include "app/wincolour.h"
 #include "link/hexcommand.h"
@@ -29,6 +31,14 @@ void FailPrinterNotConfirmed()
     Fail(QStringLiteral("Faild to confirm the printer."), QStringLiteral("Printer ERROR!"));
 }
 
+void OpenUnlessKeptOpen()
+{
+    if (AppSettings.PortOpen)
+        RenewKeptPort();
+    else
+        OpenPort();
+}
+
 void CloseUnlessKeptOpen()
 {
     if (!AppSettings.PortOpen)
@@ -47,11 +57,11 @@ void SendWrite(const QString& transmission, int printerPauseMs)
     WaitMs(printerPauseMs);
 }
 
-// Shows a value read from the printer: the text box's change handler runs,
-// then the text turns red.
-void ShowReadValue(QLineEdit* box, const QString& value)
+// Shows a value read from the printer, whole: the text box's change handler
+// runs, then the text turns red.
+void ShowReadValue(QLineEdit* box, const QString& value, int typingLimit)
 {
-    box->setText(value);
+    SetBoxText(box, value, typingLimit);
     WaitMs(100);
     SetForeColor(box, ColourRed);
 }
@@ -72,15 +82,13 @@ bool PrinterConfirmation(Confirmation kind)
     ErrorFlag = false;
     QString reply;
     if (kind == Confirmation::AlwaysQuery || AppSettings.TwoWayLink) {
-        if (!AppSettings.PortOpen)
-            OpenPort();
+        OpenUnlessKeptOpen();
         reply = QueryStep(QueryModelId);
     } else {
         // USB and the printer driver carry no replies: the selected model is
         // taken as the answer.
         reply = ByteToHex(ModelId);
-        if (!AppSettings.PortOpen)
-            OpenPort();
+        OpenUnlessKeptOpen();
     }
     return IsModelIdReply(reply);
 }
@@ -125,7 +133,7 @@ void ReadIdentificationCode()
             Fail(QStringLiteral("Faild to receive the identification data."),
                  QStringLiteral("Receive Error!"));
         else if (const auto code = SerialNoFromReply(reply))
-            ShowReadValue(form.TxtSNo, *code);
+            ShowReadValue(form.TxtSNo, *code, AppSettings.SNoLength);
         else
             Fail(QStringLiteral("Faild to confirm the identification data."),
                  QStringLiteral("Receive Error!"));
@@ -146,7 +154,7 @@ void ReadModelName()
             Fail(QStringLiteral("Faild to receive the Model name data."),
                  QStringLiteral("Receive Error!"));
         else if (const auto name = ModelNameFromReply(reply))
-            ShowReadValue(form.TxtModelName, *name);
+            ShowReadValue(form.TxtModelName, *name, ModelNameTypingLimit);
         else
             Fail(QStringLiteral("Faild to confirm the Model name data."),
                  QStringLiteral("Receive Error!"));

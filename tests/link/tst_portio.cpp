@@ -113,8 +113,38 @@ private Q_SLOTS:
         }
         QVERIFY(!ppdev->write(0x37A, 0xCC, 1));
         QVERIFY(!ppdev->write(0x378, 0x41, 1));
+        // Why, naming the device: the system's reason for the open or the claim.
+        const std::optional<QString> problem = ppdev->portProblem(0x37A);
+        QVERIFY(problem);
+        QVERIFY2(problem->contains(somethingElse ? "Inappropriate ioctl" : "No such file") &&
+                     problem->contains(
+                         dataFolder.filePath(QLatin1String(somethingElse ? "absent" : "LPT1"))),
+                 qPrintable(*problem));
+        QVERIFY(!ppdev->portProblem(0x278)); // LPT2 was never tried
         ppdev->shutdown();
         QVERIFY(messages.isEmpty());
+    }
+
+    // Opening the parallel port names a port it cannot claim, once a run.
+    void portThatCannotBeClaimedIsNamedOnce()
+    {
+        SetPortIoBackend(MakePpdevBackend());
+        QVERIFY(InitializeWinIo());
+        AppSettings.Interface = Parallel;
+        AppSettings.LPTPort = 2;
+        AppSettings.LPTAddress = 0x278;
+        CapturedMessages messages;
+        OpenPort();
+        QVERIFY(ErrorFlag);
+        ErrorFlag = false;
+        QTest::qWait(1100); // the claim is tried again at most once a second
+        OpenPort();
+        QVERIFY(!ErrorFlag);
+        QCOMPARE(messages.all().size(), 1);
+        QCOMPARE(messages.all().at(0).title, QStringLiteral("Port ERROR!"));
+        QVERIFY2(messages.all().at(0).text.contains(dataFolder.filePath("LPT2")),
+                 qPrintable(messages.all().at(0).text));
+        ClosePort();
     }
 
     void addressesOutsideThePorts()

@@ -25,6 +25,7 @@ public:
     bool openFails = false;
     bool settingsRejected = false;
     bool outputFails = false;
+    bool lostAfterWrite = false; // unplugged while the output drains
     bool dsr = true;
     int unsentAfterWrite = 0;
     QByteArray input;
@@ -62,6 +63,8 @@ public:
     {
         writes << block;
         at["write"] = clock.elapsed();
+        if (lostAfterWrite)
+            QTimer::singleShot(0, [this] { isOpen = false; });
         return !outputFails;
     }
     std::optional<std::uint8_t> inputByte() override
@@ -227,17 +230,22 @@ private Q_SLOTS:
     void sendData_failureRaised_data()
     {
         QTest::addColumn<bool>("open");
+        QTest::addColumn<bool>("lost");
         QTest::addColumn<QString>("text");
-        QTest::newRow("port closed") << false << "COM1 is not open.";
-        QTest::newRow("output refused") << true << "Input/output error";
+        QTest::newRow("port closed") << false << false << "COM1 is not open.";
+        QTest::newRow("output refused") << true << false << "Input/output error";
+        // Its output buffer is empty then, but nothing reached the printer.
+        QTest::newRow("device lost after the write") << true << true << "Input/output error";
     }
 
     void sendData_failureRaised()
     {
         QFETCH(bool, open);
+        QFETCH(bool, lost);
         QFETCH(QString, text);
         fake->isOpen = open;
-        fake->outputFails = true;
+        fake->outputFails = !lost;
+        fake->lostAfterWrite = lost;
         fake->error = text;
         CapturedMessages messages;
         SendData(QStringLiteral("1D4901"));
@@ -303,6 +311,7 @@ private Q_SLOTS:
 
     void openPort_actsOnInterface()
     {
+        CapturedMessages noParallelPortHere;
         AppSettings.Interface = Parallel;
         AppSettings.ActiveInterface = Serial;
         OpenPort();

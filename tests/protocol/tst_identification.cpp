@@ -10,6 +10,7 @@
 #include "link/virtualcomport.h"
 
 #include <QAction>
+#include <QDirIterator>
 #include <QElapsedTimer>
 
 using namespace Common;
@@ -29,6 +30,16 @@ enum Fault {
     BusyAfterByte, // of the write: the model query goes through
     Offline,
 };
+
+// How often this process has the file open.
+int OpenCount(const QString& path)
+{
+    int count = 0;
+    QDirIterator fds(QStringLiteral("/proc/self/fd"), QDir::System);
+    while (fds.hasNext())
+        count += QFileInfo(fds.next()).symLinkTarget() == path;
+    return count;
+}
 
 const QString kOpenRefused = QStringLiteral("Device or resource busy: /dev/ttyS0");
 
@@ -81,9 +92,14 @@ class TestIdentification : public QObject {
         case NoReverseChannel:
             sim.peripheral->faults().noReverseChannel = true;
             break;
-        case OutputStallsAfterQuery:
-            fx_->afterCommand(E2E::ModelQuery, [&sim] { sim.serial->setOutputStalled(true); });
+        case OutputStallsAfterQuery: { // once: the operator puts it right
+            auto armed = std::make_shared<bool>(true);
+            fx_->afterCommand(E2E::ModelQuery, [&sim, armed] {
+                if (std::exchange(*armed, false))
+                    sim.serial->setOutputStalled(true);
+            });
             break;
+        }
         case BusyAfterByte:
             sim.peripheral->faults().busyAfterBytes = 3 + n;
             break;
@@ -91,6 +107,28 @@ class TestIdentification : public QObject {
             sim.node->setOffline(true);
             break;
         }
+    }
+
+    // The operator puts the printer right: every fault off.
+    void clearFaults()
+    {
+        SimTest::SimulatedLink& sim = *fx_->sim;
+        fx_->printer->faults() = Sim::SimFaults{};
+        if (sim.peripheral)
+            sim.peripheral->faults() = Sim::PeripheralFaults{};
+        if (sim.serial)
+            sim.serial->setOutputStalled(false);
+        if (sim.node)
+            sim.node->setOffline(false);
+    }
+
+    // The next printer on the bench, on the same port.
+    void nextPrinter()
+    {
+        fx_->sim->unplug();
+        fx_->newPrinter(fx_->printer->modelId());
+        fx_->sim->printer = fx_->printer;
+        QVERIFY2(fx_->sim->attach(fx_->dataDir.path()), qPrintable(fx_->sim->error()));
     }
 
     // The port is back in compatibility mode, idle.
@@ -124,6 +162,13 @@ private Q_SLOTS:
     void modelNameReplyRejected_data();
     void modelNameReplyRejected();
     void keptOpenPortStaysOpen();
+    void keptOpenPortSurvivesAReplug_data();
+    void keptOpenPortSurvivesAReplug();
+    void modelNameNotWritten_data();
+    void modelNameNotWritten();
+    void everyCodeInOnePrinter_data();
+    void everyCodeInOnePrinter();
+    void progressSavedAfterEachWrite();
 };
 
 void TestIdentification::setThenGet_data()
@@ -196,6 +241,9 @@ void TestIdentification::usbWritesWithoutQuery()
     QCOMPARE(fx_->printer->identificationCode(), QByteArray("Printer002"));
     QCOMPARE(fx_->form->TxtSNo->text(), QStringLiteral("Printer003"));
     QVERIFY(fx_->messages->isEmpty());
+    // Between operations the node is free for other print software: only the
+    // simulated printer's own end of it is open.
+    QCOMPARE(OpenCount(fx_->sim->node->nodePath()), 1);
 }
 
 void TestIdentification::printerNotConfirmed_data()
@@ -304,6 +352,7 @@ void TestIdentification::portMissing()
     fx_->sim->unplug();
     fx_->click(write ? fx_->form->CmdSetSNo : fx_->form->CmdGetSNo);
     QCOMPARE(fx_->titles(), messages);
+    QVERIFY(fx_->messages->allUnderArrow());
     QCOMPARE(fx_->printer->bytesTaken(), qint64{0});
     QVERIFY(!fx_->form->TmrPortCheck.isActive());
     QCOMPARE(CurrentPointer(), Pointer::Default);
@@ -354,6 +403,15 @@ void TestIdentification::modelNameEditingRoundTrip()
     fx_->click(form.CmdGetModel);
     QCOMPARE(form.TxtModelName->text(), QStringLiteral("ZX-Q51-EU"));
     QCOMPARE(ForeColor(form.TxtModelName), std::uint32_t{ColourRed});
+
+    // A name longer than one can type is shown whole, and written whole.
+    const QByteArray longName = "ZX-Q51-EUROPE-2026-REV-B";
+    fx_->printer->setModelName(longName);
+    fx_->click(form.CmdGetModel);
+    QCOMPARE(form.TxtModelName->text(), QString::fromLatin1(longName));
+    fx_->printer->setModelName("X");
+    fx_->click(form.CmdRegModel);
+    QCOMPARE(fx_->printer->modelName(), longName.leftJustified(50, '\0'));
     QVERIFY(fx_->messages->isEmpty());
 }
 
@@ -421,6 +479,174 @@ void TestIdentification::keptOpenPortStaysOpen()
     QVERIFY(ComHandle().isOpen());
     QCOMPARE(fx_->form->TxtSNo->text(), QStringLiteral("Printer001"));
     QVERIFY(fx_->messages->isEmpty());
+}
+
+void TestIdentification::keptOpenPortSurvivesAReplug_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::newRow("virtual COM") << int(VirtualCom);
+    QTest::newRow("USB") << int(USB);
+}
+
+// The printer is unplugged and plugged in again between operations while the
+// port is kept open: the descriptor held leads nowhere, and the operations
+// after the replug must reach the printer now there.
+void TestIdentification::keptOpenPortSurvivesAReplug()
+{
+    QFETCH(int, kind);
+    startOn(std::uint8_t(kind));
+    AppSettings.PortOpen = true;
+    OpenPort();
+    FrmMain& form = *fx_->form;
+    fx_->click(form.CmdSetSNo);
+    QCOMPARE(fx_->printer->identificationCode(), QByteArray("Printer001"));
+
+    fx_->sim->unplug();
+    fx_->click(form.CmdSetSNo);
+    QVERIFY(ErrorFlag);
+    QCOMPARE(form.TxtSNo->text(), QStringLiteral("Printer002"));
+
+    QVERIFY(fx_->sim->attach(fx_->dataDir.path()));
+    const qsizetype shown = fx_->messages->all().size();
+    fx_->click(form.CmdSetSNo);
+    QCOMPARE(fx_->titles().mid(shown), QStringList{});
+    QCOMPARE(fx_->printer->identificationCode(), QByteArray("Printer002"));
+    QCOMPARE(form.TxtSNo->text(), QStringLiteral("Printer003"));
+}
+
+void TestIdentification::modelNameNotWritten_data()
+{
+    QTest::addColumn<bool>("confirmed");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("another model") << false << E2E::PrinterNotConfirmed;
+    QTest::newRow("unplugged after its answer") << true << E2E::RegistrationFailed;
+}
+
+void TestIdentification::modelNameNotWritten()
+{
+    QFETCH(bool, confirmed);
+    QFETCH(QString, message);
+    startOn(VirtualCom, 0x51, QStringLiteral("ZX-Q51"));
+    if (confirmed) {
+        // Real time until the write: the model's answer is read at 200 ms,
+        // the write goes out at 300 ms, and the printer is unplugged between.
+        SetWaitScaleForTests(100);
+        SimTest::SimulatedLink* sim = fx_->sim.get();
+        fx_->afterCommand(E2E::ModelQuery, [sim] {
+            QTimer::singleShot(250, Qt::PreciseTimer, [sim] {
+                sim->unplug();
+                SetWaitScaleForTests(5);
+            });
+        });
+    } else {
+        apply(OtherModel, 0);
+    }
+    FrmMain& form = *fx_->form;
+    form.TxtModelName->selectAll();
+    QTest::keyClicks(form.TxtModelName, QStringLiteral("ZX-Q51-EU"));
+    fx_->click(form.CmdRegModel);
+    QCOMPARE(fx_->titles(), QStringList{message});
+    QCOMPARE(fx_->printer->modelName(), QByteArray("ZX-P700").leftJustified(50, '\0'));
+    QCOMPARE(form.TxtModelName->text(), QStringLiteral("ZX-Q51-EU"));
+    QVERIFY(ErrorFlag);
+    QVERIFY(fx_->messages->allUnderArrow());
+}
+
+void TestIdentification::everyCodeInOnePrinter_data()
+{
+    // One "Set S/No." per step: "ok", or a fault the operator then puts right
+    // before pressing again. "late": the write is reported failed but the
+    // printer stores the code all the same (a USB job the printer takes once
+    // back online, a parallel printer that stays busy after the last byte).
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QList<int>>("faults"); // -1 none, else a Fault
+    QTest::addColumn<QList<int>>("late");   // 1 where the code arrives all the same
+    QTest::newRow("serial") << int(Serial) << QList<int>{-1, DsrDropped, OutputStallsAfterQuery, -1}
+                            << QList<int>{0, 0, 0, 0};
+    QTest::newRow("parallel") << int(Parallel) << QList<int>{-1, OtherModel, -2, -1}
+                              << QList<int>{0, 0, 1, 0};
+    QTest::newRow("USB") << int(USB) << QList<int>{-1, Offline, -1, Offline}
+                         << QList<int>{0, 1, 0, 1};
+}
+
+// Each printer on the bench is written until the program says it worked,
+// then the next one comes. Whatever failed on the way, every code ends up in
+// exactly one printer, in order, and the code shown is the next unused one.
+void TestIdentification::everyCodeInOnePrinter()
+{
+    QFETCH(int, kind);
+    QFETCH(QList<int>, faults);
+    QFETCH(QList<int>, late);
+    startOn(std::uint8_t(kind));
+    FrmMain& form = *fx_->form;
+    QList<std::shared_ptr<Sim::SimPrinter>> printers{fx_->printer};
+    for (qsizetype k = 0; k < faults.size(); ++k) {
+        const int fault = faults.at(k);
+        if (fault == -2)
+            fx_->sim->peripheral->faults().busyAfterBytes = 3 + 33;
+        else if (fault >= 0)
+            apply(Fault(fault), 0);
+        const QString code = form.TxtSNo->text();
+        fx_->click(form.CmdSetSNo);
+        if (fault != -1) {
+            QVERIFY2(ErrorFlag && form.TxtSNo->text() == code, qPrintable(code));
+            clearFaults();
+            // What the printer got late arrives before the operator presses again.
+            if (late.at(k))
+                QTRY_COMPARE(fx_->printer->identificationCode(), code.toLatin1());
+            fx_->click(form.CmdSetSNo);
+        }
+        QVERIFY2(!ErrorFlag, qPrintable(fx_->titles().join(u';')));
+        QCOMPARE(fx_->printer->identificationCode(), code.toLatin1());
+        nextPrinter();
+        printers << fx_->printer;
+    }
+    printers.removeLast(); // the one on the bench now has nothing yet
+    QStringList codes;
+    for (const auto& printer : printers)
+        codes << QString::fromLatin1(printer->identificationCode());
+    QStringList expected;
+    for (int n = 1; n <= printers.size(); ++n)
+        expected << QStringLiteral("Printer%1").arg(n, 3, 10, QLatin1Char('0'));
+    QCOMPARE(codes, expected);
+    QCOMPARE(form.TxtSNo->text(),
+             QStringLiteral("Printer%1").arg(printers.size() + 1, 3, 10, QLatin1Char('0')));
+    QVERIFY(fx_->messages->allUnderArrow());
+}
+
+// Each code written is saved at once, as an exit would save it; a save that
+// fails is reported once, not again for every printer, until one works.
+void TestIdentification::progressSavedAfterEachWrite()
+{
+    startOn(VirtualCom);
+    const QString ini = fx_->dataDir.filePath(QStringLiteral("Zentab.ini"));
+    const auto saved = [&ini] {
+        QFile file(ini);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    FrmMain& form = *fx_->form;
+    fx_->click(form.CmdSetSNo);
+    QVERIFY(saved().contains("SerialNo = Printer002\r\n"));
+    fx_->click(form.CmdGetSNo); // reading saves nothing
+    QVERIFY(saved().contains("SerialNo = Printer002\r\n"));
+    // The box shows the code read, Printer001: the writes below take it from there.
+
+    // A folder in the file's place: no save can replace it.
+    QVERIFY(QFile::remove(ini) && QDir().mkdir(ini));
+    fx_->click(form.CmdSetSNo);
+    fx_->click(form.CmdSetSNo);
+    QCOMPARE(fx_->messages->all().size(), 1);
+    QCOMPARE(fx_->messages->all().at(0).title, QStringLiteral("ERROR!"));
+    QVERIFY(!ErrorFlag); // the printers have their codes all the same
+    QCOMPARE(form.TxtSNo->text(), QStringLiteral("Printer003"));
+
+    QVERIFY(QDir().rmdir(ini));
+    fx_->click(form.CmdSetSNo);
+    QVERIFY(saved().contains("SerialNo = Printer004\r\n"));
+    QVERIFY(QFile::remove(ini) && QDir().mkdir(ini));
+    fx_->click(form.CmdSetSNo);
+    QCOMPARE(fx_->messages->all().size(), 2); // failing again after a success
+    QVERIFY(QDir().rmdir(ini));
 }
 
 QTEST_MAIN(TestIdentification)
