@@ -97,7 +97,12 @@ void WriteIdentificationCode()
 {
     FrmMain& form = MainForm();
     SetForeColor(form.TxtSNo, ColourBlack);
-    DoEvents();
+    {
+        // The black code is painted, but a second Enter already queued must
+        // not start a second write inside this one.
+        WindowHold hold;
+        DoEvents();
+    }
     {
         BusyState busy;
         if (PrinterConfirmation(Confirmation::AllowOneWay))

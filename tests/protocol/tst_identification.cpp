@@ -156,6 +156,7 @@ private Q_SLOTS:
     void portMissing_data();
     void portMissing();
     void setSerialNumberKeepsTheTimeline();
+    void enterTwiceWritesOnce();
     void modelNameEditingRoundTrip();
     void identificationReplyOfWrongLength_data();
     void identificationReplyOfWrongLength();
@@ -383,6 +384,23 @@ void TestIdentification::setSerialNumberKeepsTheTimeline()
     QCOMPARE(fx_->printer->identificationCode(), QByteArray("Printer001"));
     QCOMPARE(fx_->form->TxtSNo->text(), QStringLiteral("Printer002"));
     QVERIFY(fx_->form->CmdSNoBack->isVisible());
+    QVERIFY(fx_->messages->isEmpty());
+}
+
+// Enter pressed twice in quick succession: the second press, queued before
+// the first one's operation began, writes nothing.
+void TestIdentification::enterTwiceWritesOnce()
+{
+    startOn(VirtualCom);
+    fx_->printer->clearCommandLog();
+    for (int i = 0; i < 2; ++i) {
+        QCoreApplication::postEvent(
+            fx_->form.get(), new QKeyEvent(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier));
+    }
+    QTRY_COMPARE(fx_->form->TxtSNo->text(), QStringLiteral("Printer002"));
+    QTest::qWait(100);
+    QCOMPARE(fx_->wire(), E2E::ModelQuery + E2E::SerialNoTransmission("Printer001"));
+    QCOMPARE(fx_->form->TxtSNo->text(), QStringLiteral("Printer002"));
     QVERIFY(fx_->messages->isEmpty());
 }
 
