@@ -1,3 +1,4 @@
+#include "app/commandline.h"
 #include "app/frmmain.h"
 
 #include <QApplication>
@@ -5,8 +6,21 @@
 
 int main(int argc, char* argv[])
 {
+    QCoreApplication::setApplicationName(QStringLiteral("zentab"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")
+                                                .arg(ZENTAB_VERSION_MAJOR)
+                                                .arg(ZENTAB_VERSION_MINOR)
+                                                .arg(ZENTAB_VERSION_PATCH));
+    switch (HandleCommandLine(argc, argv)) {
+    case CommandLine::Answered:
+        return 0;
+    case CommandLine::Refused:
+        return 2;
+    case CommandLine::Run:
+        break;
+    }
+
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("zentab"));
     // Ties the windows to the installed desktop entry and its icon (the
     // Wayland app id; on X11 the entry names the window class instead).
     QGuiApplication::setDesktopFileName(QStringLiteral("org.zentab.Zentab"));

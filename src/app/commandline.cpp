@@ -1,0 +1,80 @@
+// The command line: --help and --version answered on the terminal.
+#include "app/commandline.h"
+
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <cstdio>
+
+namespace {
+
+// QApplication takes its own options (-platform, -style and the like) out of
+// the arguments itself; they are known here too, so that they are not
+// refused, but left out of the help.
+void AddToolkitOptions(QCommandLineParser& parser)
+{
+    static const char* const withValue[] = {
+        "platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry",
+        "qwindowicon", "qwindowtitle", "session", "qmljsdebugger",
+        // X11
+        "display", "geometry", "title", "icon", "name", "visual",
+        // widgets
+        "style", "stylesheet"};
+    static const char* const flags[] = {"reverse", "widgetcount", "nograb", "dograb", "sync"};
+    for (const char* name : withValue) {
+        QCommandLineOption option(QString::fromLatin1(name));
+        option.setValueName(QStringLiteral("value"));
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+    for (const char* name : flags) {
+        QCommandLineOption option(QString::fromLatin1(name));
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+}
+
+} // namespace
+
+// --help and --version are answered on the terminal, before anything needs a
+// window system: they work without a display.
+CommandLine HandleCommandLine(int argc, char* argv[])
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+
+    QCommandLineParser parser;
+    // Qt's own options are single-dash words ("-style fusion").
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.setApplicationDescription(
+        QStringLiteral("Identifies receipt printers: writes identification codes and model names\n"
+                       "into them and reads them back. The current folder is the data folder:\n"
+                       "Zentab.ini and Models.Dat are kept there."));
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Displays this help and exits."));
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
+                                     QStringLiteral("Displays the version and exits."));
+    parser.addOption(help);
+    parser.addOption(version);
+    AddToolkitOptions(parser);
+
+    if (!parser.parse(arguments)) {
+        std::fprintf(stderr, "zentab: %s\nTry 'zentab --help' for more information.\n",
+                     qUtf8Printable(parser.errorText()));
+        return CommandLine::Refused;
+    }
+    if (parser.isSet(help)) {
+        // The usage line names the program as it was started, which the help
+        // text takes from an application object; one without a window system.
+        QCoreApplication core(argc, argv);
+        std::fputs(qUtf8Printable(parser.helpText()), stdout);
+        return CommandLine::Answered;
+    }
+    if (parser.isSet(version)) {
+        std::printf("%s %s\n", qUtf8Printable(QCoreApplication::applicationName()),
+                    qUtf8Printable(QCoreApplication::applicationVersion()));
+        return CommandLine::Answered;
+    }
+    return CommandLine::Run;
+}
