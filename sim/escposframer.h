@@ -1,7 +1,9 @@
 #pragma once
-// Where one ESC/POS command ends. The printer needs this so that the
-// parameters and data of a command it does not act on (a bit image, a bar
-// code, a paper cut) are never read as the start of another command.
+// Where one ESC/POS command ends. The printer knows the length of the
+// commands the identification tool sends: GS I n, and GS ( E with pL pH
+// giving the bytes after pH. Every GS ( x command follows that pL pH rule, so
+// its data is never read as the start of another command. Any other command
+// is taken as its prefix and one byte.
 
 #include <QByteArrayView>
 #include <QString>
@@ -27,12 +29,10 @@ struct Frame {
 };
 
 // Frames the command that starts at bytes[0], which is a command prefix.
-// Lengths follow the public command descriptions; a command not listed is
-// taken as the prefix and one byte.
 Frame FrameCommand(QByteArrayView bytes);
 
-// Short readable name of a complete command: "ESC @", "GS V", "GS I 1",
-// "GS ( E fn 1 IN", "DLE EOT 1".
+// Short readable name of a complete command: "GS I 1", "GS I 44h",
+// "GS ( E fn 1 IN", "GS ( E fn F0h \"Printer001\"", "GS ( k", "ESC @".
 QString DescribeCommand(QByteArrayView command);
 
 // "1D 49 01"; a long block is cut after max bytes and marked with "...".

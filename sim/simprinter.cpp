@@ -8,8 +8,8 @@ namespace Sim {
 
 namespace {
 
-// A command longer than this (a large bit image, stored graphics) is passed
-// over byte by byte instead of being held whole.
+// A command longer than this (a GS ( x block with pL pH near FFFFh, such as
+// stored graphics) is passed over byte by byte instead of being held whole.
 constexpr qint64 kMaxHeldCommand = 64 * 1024;
 // Print data is logged in pieces of at most this many bytes.
 constexpr qsizetype kMaxDataEntry = 256;

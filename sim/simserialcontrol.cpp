@@ -1,9 +1,24 @@
 #include "simserialcontrol.h"
 
-#include <QRegularExpression>
+#include "link/serialsettings.h"
+
 #include <algorithm>
 
 namespace Sim {
+
+namespace {
+
+// Start bit, data bits, parity bit, stop bits (QSerialPort numbers the data
+// and stop bits as themselves, apart from 1.5 stop bits).
+double BitsPerCharacter(const Common::LineSettings& line)
+{
+    const double stopBits =
+        line.stopBits == QSerialPort::OneAndHalfStop ? 1.5 : static_cast<int>(line.stopBits);
+    return 1 + static_cast<int>(line.dataBits) + (line.parity == QSerialPort::NoParity ? 0 : 1) +
+           stopBits;
+}
+
+} // namespace
 
 SimSerialControl::SimSerialControl(std::shared_ptr<SimPrinter> printer)
     : printer_(std::move(printer))
@@ -12,21 +27,12 @@ SimSerialControl::SimSerialControl(std::shared_ptr<SimPrinter> printer)
 
 bool SimSerialControl::setSettings(const QString& settings)
 {
-    static const QRegularExpression form(
-        QStringLiteral("^(\\d{2,7}),([noems]),([5-8]),(1|1\\.5|2)$"),
-        QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch m = form.match(settings);
-    const int baud = m.hasMatch() ? m.captured(1).toInt() : 0;
-    if (baud <= 0) {
+    const std::optional<Common::LineSettings> line = Common::ParseLineSettings(settings);
+    if (!line) {
         error_ = QStringLiteral("Invalid line settings: %1").arg(settings);
         return false;
     }
-    // Start bit, data bits, parity bit, stop bits.
-    const double bitsPerChar =
-        1 + m.captured(3).toInt() +
-        (m.captured(2).compare(QLatin1String("n"), Qt::CaseInsensitive) ? 1 : 0) +
-        m.captured(4).toDouble();
-    charsPerMs_ = baud / bitsPerChar / 1000.0;
+    charsPerMs_ = line->baudRate / BitsPerCharacter(*line) / 1000.0;
     settings_ = settings;
     return true;
 }

@@ -53,7 +53,11 @@ private Q_SLOTS:
         QTest::newRow("no baud") << ",n,8,1" << false;
         QTest::newRow("bad parity") << "9600,x,8,1" << false;
         QTest::newRow("9 bits") << "9600,n,9,1" << false;
-        QTest::newRow("blanks") << "9600, n,8,1" << false;
+        QTest::newRow("blanks around fields") << " 9600, n ,8,1 " << true;
+        QTest::newRow("one-digit baud") << "9,n,8,1" << true;
+        QTest::newRow("zero baud") << "0,n,8,1" << false;
+        QTest::newRow("three fields") << "9600,n,8" << false;
+        QTest::newRow("2.5 stop bits") << "9600,n,8,2.5" << false;
     }
     void settingsText()
     {
@@ -87,6 +91,29 @@ private Q_SLOTS:
         QCOMPARE(control_->outBufferCount(), 33 - 21);
         now_ = 400;
         QCOMPARE(control_->outBufferCount(), 0);
+    }
+
+    void lineRateFollowsSettings_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("ms");
+        QTest::addColumn<int>("drained");
+        QTest::newRow("10 bits") << "19200,n,8,1" << 10 << 19;          // 19.2
+        QTest::newRow("11 bits") << "1200,e,7,2" << 100 << 10;          // 10.9
+        QTest::newRow("8.5 bits") << "9600,O,5,1.5" << 10 << 11;        // 11.3
+        QTest::newRow("11.5 bits") << "115200,m,8,1.5" << 7 << 70;      // 70.1
+        QTest::newRow("blanks, 10 bits") << "4800, s ,6,2" << 30 << 14; // 14.4
+    }
+    void lineRateFollowsSettings()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, ms);
+        QFETCH(int, drained);
+        QVERIFY(control_->setSettings(text));
+        QVERIFY(control_->output(QByteArray(200, 'x')));
+        now_ = ms;
+        QCOMPARE(control_->outBufferCount(), 200 - drained);
+        QCOMPARE(printer_->bytesTaken(), qint64(drained));
     }
 
     void dsrFollowsThePrinter()
