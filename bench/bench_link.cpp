@@ -7,12 +7,12 @@
 //     parallel peripheral: its time and the status reads it takes.
 // Usage: bench_link [virtual COM runs] [parallel runs]
 
-#include "app/waitms.h"
+#include "common/appsettings.h"
+#include "common/waitms.h"
 #include "ieee1284peripheral.h"
 #include "link/link.h"
 #include "link/portio.h"
 #include "ptyprinter.h"
-#include "settings/appsettings.h"
 #include "simparallelport.h"
 
 #include <QCoreApplication>

@@ -8,10 +8,10 @@
 // make and the overhead in percent.
 
 #include "benchsupport.h"
+#include "common/appsettings.h"
 #include "ieee1284peripheral.h"
 #include "link/link.h"
 #include "link/portio.h"
-#include "settings/appsettings.h"
 #include "simparallelport.h"
 #include "simprinter.h"
 #include "simserialcontrol.h"

@@ -4,13 +4,13 @@
 // simulated one), and how much memory it holds.
 
 #include "app/frmmain.h"
-#include "app/pointer.h"
 #include "app/singleinstance.h"
 #include "benchsupport.h"
+#include "common/appsettings.h"
+#include "common/pointer.h"
 #include "ieee1284peripheral.h"
 #include "link/link.h"
 #include "link/portio.h"
-#include "settings/appsettings.h"
 #include "simparallelport.h"
 #include "simprinter.h"
 

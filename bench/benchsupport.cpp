@@ -1,10 +1,10 @@
 #include "benchsupport.h"
 
-#include "app/msgbox.h"
 #include "app/singleinstance.h"
-#include "app/waitms.h"
+#include "common/appsettings.h"
+#include "common/msgbox.h"
+#include "common/waitms.h"
 #include "link/link.h"
-#include "settings/appsettings.h"
 #include "settings/printercatalog.h"
 
 #include <QCoreApplication>

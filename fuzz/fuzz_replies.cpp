@@ -7,7 +7,6 @@
 
 #include "link/hexcommand.h"
 #include "protocol/commands.h"
-#include "settings/appsettings.h"
 
 #include <QByteArray>
 #include <QString>
@@ -51,8 +50,9 @@ void CheckHexReply(const QByteArray& bytes)
     for (qsizetype i = 0; i < bytes.size(); ++i)
         FUZZ_CHECK(text.at(i) == Shown(bytes.at(i)));
 
-    FUZZ_CHECK(Common::IsModelIdReply(hex) ==
-               (bytes.size() == 1 && static_cast<std::uint8_t>(bytes.at(0)) == Common::ModelId));
+    const std::uint8_t modelId = bytes.isEmpty() ? 0 : static_cast<std::uint8_t>(bytes.at(0));
+    FUZZ_CHECK(Common::IsModelIdReply(hex, modelId) == (bytes.size() == 1));
+    FUZZ_CHECK(!Common::IsModelIdReply(hex, static_cast<std::uint8_t>(modelId + 1)));
 
     // GS I 44h: header, ten code bytes, terminator; nothing else is taken.
     const std::optional<QString> code = Common::SerialNoFromReply(hex);
@@ -79,7 +79,7 @@ void CheckAnyText(const QString& text)
     const QString shown = Common::HexToText(text);
     FUZZ_CHECK(shown.size() == pairs);
     FUZZ_CHECK(IsShowable(shown));
-    if (Common::IsModelIdReply(text))
+    if (text.size() >= 2 && Common::IsModelIdReply(text, Common::ReadHexPair(text, 0)))
         FUZZ_CHECK(text.size() == 2);
 
     if (const std::optional<QString> code = Common::SerialNoFromReply(text)) {

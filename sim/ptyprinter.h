@@ -9,8 +9,8 @@
 // as a USB device holds off its host. A printer that vanishes closes the
 // master, so the host's next transfer fails as on an unplugged device.
 
+#include "common/unixfd.h"
 #include "folderlink.h"
-#include "link/unixfd.h"
 #include "simprinter.h"
 
 #include <QObject>

@@ -4,7 +4,7 @@
 // data-folder link). The handler only writes a byte to a pipe; the rest
 // happens on the event loop. One instance per process.
 
-#include "link/unixfd.h"
+#include "common/unixfd.h"
 
 #include <QObject>
 #include <memory>

@@ -10,8 +10,8 @@
 // would block (EAGAIN). What an offline printer was sent reaches it when it
 // comes back online. Vanishing removes the node and its link.
 
+#include "common/unixfd.h"
 #include "folderlink.h"
-#include "link/unixfd.h"
 #include "simprinter.h"
 
 #include <QObject>

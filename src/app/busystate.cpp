@@ -1,8 +1,8 @@
 #include "app/busystate.h"
 
 #include "app/frmmain.h"
-#include "app/msgbox.h"
-#include "app/pointer.h"
+#include "common/msgbox.h"
+#include "common/pointer.h"
 
 namespace Common {
 
@@ -35,13 +35,6 @@ BusyState::~BusyState()
 {
     SetPointer(Pointer::Default);
     // hold_ ends after this body: the window is enabled last.
-}
-
-void BusyMsgBox(const QString& text, const QString& title)
-{
-    // The operation's pointer stays the arrow after its failure message.
-    SetPointer(Pointer::Default);
-    MsgBox(text, title);
 }
 
 } // namespace Common

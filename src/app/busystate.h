@@ -1,13 +1,11 @@
 #pragma once
 // The busy state of an operation: the main window is disabled (which also
-// shuts its menus) and the pointer is the hourglass from start to end; before
-// a message box the pointer goes back to the arrow.
+// shuts its menus) and the pointer is the hourglass from start to end. An
+// operation that fails sets the arrow before its message and keeps it.
 //
 //   {
 //       Common::BusyState busy;
-//       ...
-//       if (failed)
-//           Common::BusyMsgBox("Faild to confirm the printer.", "Printer ERROR!");
+//       WriteIdentificationCode(code, ModelId);
 //   } // window enabled, default pointer
 
 #include <QPointer>
@@ -42,8 +40,5 @@ public:
 private:
     WindowHold hold_;
 };
-
-// A message box shown during the busy state: default pointer first.
-void BusyMsgBox(const QString& text, const QString& title);
 
 } // namespace Common

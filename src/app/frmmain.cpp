@@ -1,18 +1,19 @@
 #include "app/frmmain.h"
 
+#include "app/buildinterfaceinfo.h"
 #include "app/clickablelabel.h"
 #include "app/ledindicator.h"
 #include "app/modelname.h"
-#include "app/msgbox.h"
-#include "app/pointer.h"
 #include "app/serialnumber.h"
 #include "app/singleinstance.h"
-#include "app/wincolour.h"
+#include "common/appsettings.h"
+#include "common/msgbox.h"
+#include "common/pointer.h"
+#include "common/wincolour.h"
 #include "dialogs/dlgver.h"
 #include "link/link.h"
 #include "link/portio.h"
-#include "settings/appsettings.h"
-#include "settings/interfaceinfo.h"
+#include "settings/initglobals.h"
 #include "settings/settingsfile.h"
 
 #include <QAction>
@@ -207,7 +208,7 @@ void FrmMain::Form_Unload()
     // Only when the start-up ran and the window is not in the program error
     // state: otherwise the settings in memory are not the operator's.
     if (!SplashMode && MnuSet->isEnabled())
-        SaveSettings();
+        SaveSettings(TxtSNo->text());
 }
 
 void FrmMain::TmrPortCheck_Timer()

@@ -4,7 +4,7 @@
 // hidden timers. Procedures of the Common module reach its controls through
 // MainForm(), as they would a form's controls.
 
-#include "app/waitms.h"
+#include "common/waitms.h"
 
 #include <QMainWindow>
 #include <QTimer>

@@ -1,9 +1,9 @@
 // The main window's Help menu: the version dialog and the notice.
 
 #include "app/frmmain.h"
+#include "common/appsettings.h"
 #include "dialogs/dlgnote.h"
 #include "dialogs/dlgver.h"
-#include "settings/appsettings.h"
 
 void FrmMain::MnuHelpVersion_Click()
 {

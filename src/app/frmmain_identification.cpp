@@ -1,18 +1,52 @@
-// The main window's identification buttons: each runs its operation.
+// The main window's identification buttons: each runs its operation in the
+// busy state and shows what it read or takes the code on.
 #include "app/frmmain.h"
 
-#include "app/msgbox.h"
+#include "app/busystate.h"
+#include "app/modelname.h"
+#include "app/serialnumber.h"
+#include "common/appsettings.h"
+#include "common/msgbox.h"
+#include "common/pointer.h"
+#include "common/textbox.h"
+#include "common/waitms.h"
+#include "common/wincolour.h"
 #include "protocol/identification.h"
-#include "settings/appsettings.h"
 #include "settings/settingsfile.h"
 
 #include <QLineEdit>
+#include <QPushButton>
 
 using namespace Common;
 
+namespace {
+
+// Shows a value read from the printer, whole: the text box's change handler
+// runs, then the text turns red.
+void ShowReadValue(QLineEdit* box, const QString& value, int typingLimit)
+{
+    SetBoxText(box, value, typingLimit);
+    WaitMs(100);
+    SetForeColor(box, ColourRed);
+}
+
+} // namespace
+
 void FrmMain::CmdSetSNo_Click()
 {
-    WriteIdentificationCode();
+    SetForeColor(TxtSNo, ColourBlack);
+    {
+        // The black code is painted, but a second Enter already queued must
+        // not start a second write inside this one.
+        WindowHold hold;
+        DoEvents();
+    }
+    {
+        BusyState busy;
+        WriteIdentificationCode(TxtSNo->text(), ModelId);
+    }
+    AppSettings.SerialNo = TxtSNo->text();
+    UpdateSerialNumber(SNoAdvance);
     // The same test UpdateSerialNumber advances by.
     const AppSettingsRecord& s = AppSettings;
     if (!ErrorFlag && s.AutoInc && s.SNoNumLen != 0)
@@ -33,15 +67,21 @@ void FrmMain::saveProgress()
 
 void FrmMain::CmdGetSNo_Click()
 {
-    ReadIdentificationCode();
+    CmdNumInc->hide();
+    BusyState busy;
+    if (const std::optional<QString> code = ReadIdentificationCode(ModelId))
+        ShowReadValue(TxtSNo, *code, AppSettings.SNoLength);
 }
 
 void FrmMain::CmdRegModel_Click()
 {
-    WriteModelName();
+    BusyState busy;
+    WriteModelName(TxtModelName->text(), ModelId);
 }
 
 void FrmMain::CmdGetModel_Click()
 {
-    ReadModelName();
+    BusyState busy;
+    if (const std::optional<QString> name = ReadModelName(ModelId))
+        ShowReadValue(TxtModelName, *name, ModelNameTypingLimit);
 }

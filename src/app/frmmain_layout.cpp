@@ -2,9 +2,9 @@
 
 #include "app/clickablelabel.h"
 #include "app/frmmain.h"
-#include "app/latin1validator.h"
 #include "app/ledindicator.h"
 #include "app/modelname.h"
+#include "common/latin1validator.h"
 
 #include <QAction>
 #include <QFrame>

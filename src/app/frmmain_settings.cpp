@@ -3,13 +3,13 @@
 // only then does the window take the new settings into effect.
 #include "app/frmmain.h"
 
+#include "app/buildinterfaceinfo.h"
 #include "app/modelname.h"
 #include "app/serialnumber.h"
+#include "common/appsettings.h"
 #include "dialogs/dlgifset.h"
 #include "dialogs/dlgmodel.h"
 #include "dialogs/dlgsncfg.h"
-#include "settings/appsettings.h"
-#include "settings/interfaceinfo.h"
 
 #include <QPushButton>
 

@@ -1,6 +1,6 @@
 #include "app/ledindicator.h"
 
-#include "app/wincolour.h"
+#include "common/wincolour.h"
 
 #include <QPainter>
 #include <QRadialGradient>

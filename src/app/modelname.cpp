@@ -3,11 +3,11 @@
 #include "app/busystate.h"
 #include "app/clickablelabel.h"
 #include "app/frmmain.h"
-#include "app/textbox.h"
-#include "app/waitms.h"
-#include "app/wincolour.h"
+#include "common/appsettings.h"
+#include "common/textbox.h"
+#include "common/waitms.h"
+#include "common/wincolour.h"
 #include "link/hexcommand.h"
-#include "settings/appsettings.h"
 
 #include <QAction>
 #include <QLineEdit>

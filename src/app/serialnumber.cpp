@@ -2,10 +2,10 @@
 
 #include "app/busystate.h"
 #include "app/frmmain.h"
-#include "app/textbox.h"
-#include "app/waitms.h"
-#include "app/wincolour.h"
-#include "settings/appsettings.h"
+#include "common/appsettings.h"
+#include "common/textbox.h"
+#include "common/waitms.h"
+#include "common/wincolour.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -1,7 +1,7 @@
 #include "app/singleinstance.h"
 
 #include "app/frmmain.h"
-#include "app/termsignals.h"
+#include "common/termsignals.h"
 
 #include <QApplication>
 #include <QDir>

@@ -2,9 +2,9 @@
 // switch, the Init buttons and "Set".
 #include "dialogs/dlgifset.h"
 
-#include "app/msgbox.h"
+#include "common/appsettings.h"
+#include "common/msgbox.h"
 #include "dialogs/listcontrols.h"
-#include "settings/appsettings.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,6 +1,6 @@
 #include "dialogs/dlgmodel.h"
 
-#include "settings/appsettings.h"
+#include "common/appsettings.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

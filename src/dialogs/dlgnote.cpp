@@ -1,6 +1,6 @@
 #include "dialogs/dlgnote.h"
 
-#include "settings/appsettings.h"
+#include "common/appsettings.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

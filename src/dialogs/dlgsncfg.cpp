@@ -1,7 +1,7 @@
 // The identification configuration dialog: its controls and layout.
 #include "dialogs/dlgsncfg.h"
 
-#include "app/latin1validator.h"
+#include "common/latin1validator.h"
 #include "dialogs/listcontrols.h"
 
 #include <QCheckBox>

@@ -2,10 +2,10 @@
 // checks of "Set" and what it stores.
 #include "dialogs/dlgsncfg.h"
 
-#include "app/msgbox.h"
-#include "app/pointer.h"
+#include "common/appsettings.h"
+#include "common/msgbox.h"
+#include "common/pointer.h"
 #include "dialogs/listcontrols.h"
-#include "settings/appsettings.h"
 
 #include <QCheckBox>
 #include <QComboBox>

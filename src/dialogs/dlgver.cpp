@@ -1,11 +1,11 @@
 #include "dialogs/dlgver.h"
 
-#include "app/msgbox.h"
-#include "app/pointer.h"
-#include "app/waitms.h"
+#include "common/appsettings.h"
+#include "common/msgbox.h"
+#include "common/pointer.h"
+#include "common/waitms.h"
 #include "dialogs/dlgnote.h"
 #include "dialogs/logoart.h"
-#include "settings/appsettings.h"
 #include "settings/modeldata.h"
 #include "settings/settingsfile.h"
 

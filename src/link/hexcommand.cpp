@@ -1,7 +1,5 @@
 #include "link/hexcommand.h"
 
-#include "settings/appsettings.h"
-
 namespace Common {
 
 namespace {
@@ -82,9 +80,9 @@ QString HexToText(const QString& hex)
     return out;
 }
 
-bool IsModelIdReply(const QString& reply)
+bool IsModelIdReply(const QString& reply, std::uint8_t modelId)
 {
-    return reply.size() == 2 && ReadHexPair(reply, 0) == ModelId;
+    return reply.size() == 2 && ReadHexPair(reply, 0) == modelId;
 }
 
 } // namespace Common

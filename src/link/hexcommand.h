@@ -23,7 +23,7 @@ QString ByteToHex(std::uint8_t byte);
 QString TextToHex(const QString& text);
 // Each complete pair as a character; bytes outside 20h..7Eh become '?'.
 QString HexToText(const QString& hex);
-// True when the reply is exactly one pair whose value is ModelId.
-bool IsModelIdReply(const QString& reply);
+// True when the reply is exactly one pair whose value is modelId.
+bool IsModelIdReply(const QString& reply, std::uint8_t modelId);
 
 } // namespace Common

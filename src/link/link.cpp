@@ -1,9 +1,9 @@
 #include "link/link.h"
 
+#include "common/appsettings.h"
 #include "link/hexcommand.h"
 #include "link/linkdrivers.h"
 #include "link/rawprint.h"
-#include "settings/appsettings.h"
 
 namespace Common {
 

@@ -1,9 +1,9 @@
 // The LAN interface: OpenPort starts the printer's TCP connection and
 // ClosePort ends it. No data goes over it yet.
 
+#include "common/appsettings.h"
 #include "link/link.h"
 #include "link/linkdrivers.h"
-#include "settings/appsettings.h"
 
 #include <QCoreApplication>
 #include <QPointer>

@@ -3,12 +3,12 @@
 // Every time limit here is a count of status reads or of idle iterations,
 // not a measured time.
 
-#include "app/waitms.h"
+#include "common/appsettings.h"
+#include "common/waitms.h"
 #include "link/hexcommand.h"
 #include "link/link.h"
 #include "link/linkdrivers.h"
 #include "link/portio.h"
-#include "settings/appsettings.h"
 
 namespace Common {
 

@@ -1,12 +1,12 @@
 // The serial interface: the printer on a COM port through the serial
 // control, ready when it holds DSR.
 
-#include "app/waitms.h"
+#include "common/appsettings.h"
+#include "common/waitms.h"
 #include "link/hexcommand.h"
 #include "link/link.h"
 #include "link/linkdrivers.h"
 #include "link/serialsettings.h"
-#include "settings/appsettings.h"
 
 namespace Common {
 

@@ -1,10 +1,10 @@
 // The USB interface: output only, each transmission one raw print job.
 
-#include "app/waitms.h"
+#include "common/appsettings.h"
+#include "common/waitms.h"
 #include "link/linkdrivers.h"
 #include "link/portresolver.h"
 #include "link/rawprint.h"
-#include "settings/appsettings.h"
 
 namespace Common {
 

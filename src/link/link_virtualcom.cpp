@@ -3,12 +3,12 @@
 // checked: a port that could not be opened takes no bytes, which the send
 // notices.
 
-#include "app/waitms.h"
+#include "common/appsettings.h"
+#include "common/waitms.h"
 #include "link/hexcommand.h"
 #include "link/linkdrivers.h"
 #include "link/portresolver.h"
 #include "link/virtualcomport.h"
-#include "settings/appsettings.h"
 
 #include <QFile>
 

@@ -1,8 +1,8 @@
 #include "link/linkfailure.h"
 
-#include "app/msgbox.h"
-#include "app/pointer.h"
-#include "settings/appsettings.h"
+#include "common/appsettings.h"
+#include "common/msgbox.h"
+#include "common/pointer.h"
 
 #include <QFile>
 #include <QFileInfo>

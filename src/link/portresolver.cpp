@@ -1,6 +1,6 @@
 #include "link/portresolver.h"
 
-#include "settings/appsettings.h"
+#include "common/appsettings.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>

@@ -2,10 +2,10 @@
 // jobs are queued here and written as the printer takes them, so an offline
 // printer shows as a job that stays pending, as a print queue would show it.
 
+#include "common/unixfd.h"
 #include "link/linkfailure.h"
 #include "link/portresolver.h"
 #include "link/rawprint.h"
-#include "link/unixfd.h"
 
 #include <QFile>
 #include <QSocketNotifier>

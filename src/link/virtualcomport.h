@@ -3,7 +3,7 @@
 // exclusively and driven with plain reads and writes. Reads never wait;
 // writes give up after a time limit instead of blocking.
 
-#include "link/unixfd.h"
+#include "common/unixfd.h"
 
 #include <QByteArray>
 #include <chrono>

@@ -1,28 +1,22 @@
 #include "protocol/identification.h"
 
-#include "app/busystate.h"
-#include "app/frmmain.h"
-#include "app/modelname.h"
-#include "app/pointer.h"
-#include "app/serialnumber.h"
-#include "app/textbox.h"
-#include "app/waitms.h"
-#include "app/wincolour.h"
+#include "common/appsettings.h"
+#include "common/msgbox.h"
+#include "common/pointer.h"
+#include "common/waitms.h"
 #include "link/hexcommand.h"
 #include "link/link.h"
 #include "protocol/commands.h"
-#include "settings/appsettings.h"
-
-#include <QLineEdit>
-#include <QPushButton>
 
 namespace Common {
 
 namespace {
 
+// The operation's failure: the arrow from here to its end, the box, the flag.
 void Fail(const QString& text, const QString& title)
 {
-    BusyMsgBox(text, title);
+    SetPointer(Pointer::Default);
+    MsgBox(text, title);
     ErrorFlag = true;
 }
 
@@ -45,25 +39,42 @@ void CloseUnlessKeptOpen()
         ClosePort();
 }
 
-// Sends one write transmission; a failed send is reported, the printer's
-// pause after it is waited for either way.
-void SendWrite(const QString& transmission, int printerPauseMs)
+// Confirms the printer and sends one write transmission; a failed send is
+// reported, the printer's pause after it is waited for either way.
+void ConfirmAndWrite(const QString& transmission, int printerPauseMs, std::uint8_t modelId)
 {
-    WaitMs(100);
-    SendData(transmission);
-    if (ErrorFlag)
-        Fail(QStringLiteral("Failed to register the identification code."),
-             QStringLiteral("Registration ERROR!"));
-    WaitMs(printerPauseMs);
+    if (PrinterConfirmation(Confirmation::AllowOneWay, modelId)) {
+        WaitMs(100);
+        SendData(transmission);
+        if (ErrorFlag)
+            Fail(QStringLiteral("Failed to register the identification code."),
+                 QStringLiteral("Registration ERROR!"));
+        WaitMs(printerPauseMs);
+    } else {
+        FailPrinterNotConfirmed();
+    }
+    CloseUnlessKeptOpen();
 }
 
-// Shows a value read from the printer, whole: the text box's change handler
-// runs, then the text turns red.
-void ShowReadValue(QLineEdit* box, const QString& value, int typingLimit)
+// Confirms the printer and asks it for a value; the reply is taken apart by
+// parse. The failure texts name the value.
+std::optional<QString> ConfirmAndRead(const QString& query, std::uint8_t modelId,
+                                      std::optional<QString> (*parse)(const QString&),
+                                      const QString& notReceived, const QString& notConfirmed)
 {
-    SetBoxText(box, value, typingLimit);
-    WaitMs(100);
-    SetForeColor(box, ColourRed);
+    std::optional<QString> value;
+    if (PrinterConfirmation(Confirmation::AlwaysQuery, modelId)) {
+        WaitMs(100);
+        const QString reply = QueryStep(query);
+        if (reply.isEmpty())
+            Fail(notReceived, QStringLiteral("Receive Error!"));
+        else if (!(value = parse(reply)))
+            Fail(notConfirmed, QStringLiteral("Receive Error!"));
+    } else {
+        FailPrinterNotConfirmed();
+    }
+    CloseUnlessKeptOpen();
+    return value;
 }
 
 } // namespace
@@ -77,7 +88,7 @@ QString QueryStep(const QString& query)
     return ReceiveData();
 }
 
-bool PrinterConfirmation(Confirmation kind)
+bool PrinterConfirmation(Confirmation kind, std::uint8_t modelId)
 {
     ErrorFlag = false;
     QString reply;
@@ -87,86 +98,34 @@ bool PrinterConfirmation(Confirmation kind)
     } else {
         // USB and the printer driver carry no replies: the selected model is
         // taken as the answer.
-        reply = ByteToHex(ModelId);
+        reply = ByteToHex(modelId);
         OpenUnlessKeptOpen();
     }
-    return IsModelIdReply(reply);
+    return IsModelIdReply(reply, modelId);
 }
 
-void WriteIdentificationCode()
+void WriteIdentificationCode(const QString& code, std::uint8_t modelId)
 {
-    FrmMain& form = MainForm();
-    SetForeColor(form.TxtSNo, ColourBlack);
-    {
-        // The black code is painted, but a second Enter already queued must
-        // not start a second write inside this one.
-        WindowHold hold;
-        DoEvents();
-    }
-    {
-        BusyState busy;
-        if (PrinterConfirmation(Confirmation::AllowOneWay))
-            SendWrite(SerialNoTransmission(form.TxtSNo->text()), 2000);
-        else
-            FailPrinterNotConfirmed();
-        CloseUnlessKeptOpen();
-    }
-    AppSettings.SerialNo = form.TxtSNo->text();
-    UpdateSerialNumber(1);
+    ConfirmAndWrite(SerialNoTransmission(code), 2000, modelId);
 }
 
-void WriteModelName()
+void WriteModelName(const QString& name, std::uint8_t modelId)
 {
-    FrmMain& form = MainForm();
-    BusyState busy;
-    if (PrinterConfirmation(Confirmation::AllowOneWay))
-        SendWrite(ModelNameTransmission(form.TxtModelName->text()), 4000);
-    else
-        FailPrinterNotConfirmed();
-    CloseUnlessKeptOpen();
+    ConfirmAndWrite(ModelNameTransmission(name), 4000, modelId);
 }
 
-void ReadIdentificationCode()
+std::optional<QString> ReadIdentificationCode(std::uint8_t modelId)
 {
-    FrmMain& form = MainForm();
-    form.CmdNumInc->hide();
-    BusyState busy;
-    if (PrinterConfirmation(Confirmation::AlwaysQuery)) {
-        WaitMs(100);
-        const QString reply = QueryStep(QuerySerialNo);
-        if (reply.isEmpty())
-            Fail(QStringLiteral("Faild to receive the identification data."),
-                 QStringLiteral("Receive Error!"));
-        else if (const auto code = SerialNoFromReply(reply))
-            ShowReadValue(form.TxtSNo, *code, AppSettings.SNoLength);
-        else
-            Fail(QStringLiteral("Faild to confirm the identification data."),
-                 QStringLiteral("Receive Error!"));
-    } else {
-        FailPrinterNotConfirmed();
-    }
-    CloseUnlessKeptOpen();
+    return ConfirmAndRead(QuerySerialNo, modelId, &SerialNoFromReply,
+                          QStringLiteral("Faild to receive the identification data."),
+                          QStringLiteral("Faild to confirm the identification data."));
 }
 
-void ReadModelName()
+std::optional<QString> ReadModelName(std::uint8_t modelId)
 {
-    FrmMain& form = MainForm();
-    BusyState busy;
-    if (PrinterConfirmation(Confirmation::AlwaysQuery)) {
-        WaitMs(100);
-        const QString reply = QueryStep(QueryModelName);
-        if (reply.isEmpty())
-            Fail(QStringLiteral("Faild to receive the Model name data."),
-                 QStringLiteral("Receive Error!"));
-        else if (const auto name = ModelNameFromReply(reply))
-            ShowReadValue(form.TxtModelName, *name, ModelNameTypingLimit);
-        else
-            Fail(QStringLiteral("Faild to confirm the Model name data."),
-                 QStringLiteral("Receive Error!"));
-    } else {
-        FailPrinterNotConfirmed();
-    }
-    CloseUnlessKeptOpen();
+    return ConfirmAndRead(QueryModelName, modelId, &ModelNameFromReply,
+                          QStringLiteral("Faild to receive the Model name data."),
+                          QStringLiteral("Faild to confirm the Model name data."));
 }
 
 } // namespace Common

@@ -1,10 +1,13 @@
 #pragma once
 // The identification operations behind the main window's four buttons: each
 // confirms that the attached printer is of the selected model, then writes or
-// reads the identification code or the model name. Failures are shown to the
-// operator and left in ErrorFlag.
+// reads the identification code or the model name. They take and give values;
+// failures are shown to the operator and left in ErrorFlag. The caller holds
+// the window in its busy state around them.
 
 #include <QString>
+#include <cstdint>
+#include <optional>
 
 namespace Common {
 
@@ -14,15 +17,19 @@ enum class Confirmation {
 };
 
 // Asks the printer for its model identifier (opening the port unless it is
-// kept open) and tells whether it is the selected model.
-bool PrinterConfirmation(Confirmation kind);
+// kept open) and tells whether it is modelId.
+bool PrinterConfirmation(Confirmation kind, std::uint8_t modelId);
 // Sends a query and takes what has arrived 200 ms later; empty after a
 // failed send.
 QString QueryStep(const QString& query);
 
-void WriteIdentificationCode(); // "Set S/No."
-void ReadIdentificationCode();  // "Get S/No."
-void WriteModelName();          // "Set Model Name"
-void ReadModelName();           // "Get Model name"
+// "Set S/No." and "Set Model Name": the value stored in a printer of model
+// modelId. ErrorFlag tells whether it went through.
+void WriteIdentificationCode(const QString& code, std::uint8_t modelId);
+void WriteModelName(const QString& name, std::uint8_t modelId);
+// "Get S/No." and "Get Model name": the value the printer holds, or nothing
+// (ErrorFlag set, the failure shown).
+std::optional<QString> ReadIdentificationCode(std::uint8_t modelId);
+std::optional<QString> ReadModelName(std::uint8_t modelId);
 
 } // namespace Common

@@ -1,6 +1,6 @@
 #include "settings/datafile.h"
 
-#include "settings/appsettings.h"
+#include "common/appsettings.h"
 
 #include <QDir>
 #include <QFile>

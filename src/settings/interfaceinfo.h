@@ -1,8 +1,8 @@
 #pragma once
-// The interface line: puts the chosen interface into effect and tells the
-// operator, in the main window, which link is in use.
+// The interface line: the description of the chosen interface and what it
+// allows in the main window.
 
-#include "settings/appsettings.h"
+#include "common/appsettings.h"
 
 #include <QString>
 #include <optional>
@@ -23,9 +23,5 @@ QString InterfaceInfoText(const AppSettingsRecord& settings);
 // The effects for settings.Interface; none for a value that names no
 // interface, which leaves the main window as it is.
 std::optional<InterfaceEffects> InterfaceEffectsFor(const AppSettingsRecord& settings);
-
-// Closes the port of the interface last in effect, describes the selected one
-// in the main window, records it as active and, in keep-open mode, opens it.
-void BuildInterfaceInfo();
 
 } // namespace Common

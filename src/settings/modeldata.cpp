@@ -1,6 +1,6 @@
 #include "settings/modeldata.h"
 
-#include "app/msgbox.h"
+#include "common/msgbox.h"
 
 namespace Common {
 

@@ -3,7 +3,7 @@
 // knows, each with its one-byte model identifier. Read once during the
 // start-up loading; the program never writes it.
 
-#include "settings/appsettings.h"
+#include "common/appsettings.h"
 #include "settings/datafile.h"
 
 #include <QByteArray>

@@ -2,7 +2,7 @@
 // The list of printers installed in the system's print service. The real
 // catalogue asks the CUPS scheduler; tests may install another.
 
-#include "settings/appsettings.h"
+#include "common/appsettings.h"
 
 #include <QList>
 #include <memory>

@@ -3,12 +3,10 @@
 
 #include "settings/settingsfile.h"
 
-#include "app/frmmain.h"
-#include "app/msgbox.h"
-#include "link/unixfd.h"
+#include "common/msgbox.h"
+#include "common/unixfd.h"
 
 #include <QFileInfo>
-#include <QLineEdit>
 #include <QSaveFile>
 #include <fcntl.h>
 #include <unistd.h>
@@ -92,12 +90,6 @@ LoadResult LoadSettings()
 bool CheckSettingsFile()
 {
     return QFileInfo::exists(DataFilePath(SettingsFileName));
-}
-
-bool SaveSettings()
-{
-    const QString codeBoxText = HasMainForm() ? MainForm().TxtSNo->text() : AppSettings.SerialNo;
-    return SaveSettings(codeBoxText);
 }
 
 std::optional<QString> WriteSettingsFile(const QString& codeBoxText)

@@ -4,7 +4,7 @@
 // exit and after each code written into a printer; only values that differ
 // from their defaults are written.
 
-#include "settings/appsettings.h"
+#include "common/appsettings.h"
 #include "settings/datafile.h"
 
 #include <QByteArray>
@@ -43,11 +43,10 @@ QByteArray FormatSettings(const AppSettingsRecord& settings, const QString& code
 // The header's date and time: "DD.MMM.YY  hh:mm" with English month names.
 QString SettingsHeaderTime(const QDateTime& writtenAt);
 
-// Writes AppSettings to DataFolder/Zentab.ini, with the main window's code
-// box as the identification code. The old file is replaced only once the new
+// Writes AppSettings to DataFolder/Zentab.ini, with the text of the main
+// window's code box as the identification code. The old file is replaced only once the new
 // one is completely on disk, so a failure part-way leaves it whole; a failure
 // is shown under "ERROR!" with the system's description. True when written.
-bool SaveSettings();
 bool SaveSettings(const QString& codeBoxText);
 // The same without a message: the failure's description, or nothing when the
 // file was written.

@@ -7,12 +7,12 @@
 #include "app/frmmain.h"
 #include "app/serialnumber.h"
 #include "app/singleinstance.h"
-#include "app/waitms.h"
 #include "capturedmessages.h"
+#include "common/appsettings.h"
+#include "common/waitms.h"
 #include "dialogs/dlgver.h"
 #include "link/link.h"
 #include "link/portio.h"
-#include "settings/appsettings.h"
 #include "settings/printercatalog.h"
 
 #include <QDir>

@@ -8,8 +8,8 @@
 #include "app/clickablelabel.h"
 #include "app/ledindicator.h"
 #include "app/modelname.h"
-#include "app/pointer.h"
-#include "app/wincolour.h"
+#include "common/pointer.h"
+#include "common/wincolour.h"
 
 #include <QAction>
 #include <QElapsedTimer>

@@ -2,11 +2,11 @@
 // new settings into effect, every other way out leaves the window as it was.
 #include "appfixture.h"
 
+#include "app/buildinterfaceinfo.h"
 #include "app/modelname.h"
 #include "dialogs/dlgifset.h"
 #include "dialogs/dlgmodel.h"
 #include "dialogs/dlgsncfg.h"
-#include "settings/interfaceinfo.h"
 #include "widgetdriver.h"
 
 #include <QAction>

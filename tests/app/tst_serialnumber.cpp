@@ -4,7 +4,7 @@
 #include "appfixture.h"
 #include "settingsrecord.h"
 
-#include "app/wincolour.h"
+#include "common/wincolour.h"
 #include "settings/settingsfile.h"
 
 #include <QLabel>

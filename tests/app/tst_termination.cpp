@@ -2,8 +2,8 @@
 // settings file is written with the code reached. Real program processes
 // get the signals; the in-process cases check what holds the close back.
 
-#include "app/termsignals.h"
-#include "settings/appsettings.h"
+#include "common/appsettings.h"
+#include "common/termsignals.h"
 
 #include <QDialog>
 #include <QFile>

@@ -1,7 +1,7 @@
 // WaitMs: the pause that keeps timers and repainting going.
 
-#include "app/waitms.h"
-#include "settings/appsettings.h"
+#include "common/appsettings.h"
+#include "common/waitms.h"
 
 #include <QElapsedTimer>
 #include <QPainter>

@@ -1,9 +1,9 @@
 // The main window's own small widgets and the colour values' byte order.
 
 #include "app/clickablelabel.h"
-#include "app/latin1validator.h"
 #include "app/ledindicator.h"
-#include "app/wincolour.h"
+#include "common/latin1validator.h"
+#include "common/wincolour.h"
 
 #include <QImage>
 #include <QLineEdit>

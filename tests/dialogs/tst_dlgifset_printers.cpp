@@ -3,6 +3,7 @@
 // port each one prints to (the dialog itself is tested with tst_dlgifset); and
 // no scheduler at all.
 #include "dialogs/dlgifset.h"
+#include "settings/initglobals.h"
 
 #include "dialogfixture.h"
 #include "tempcupsd.h"

@@ -1,7 +1,7 @@
 // The notice dialog: its two showings and the keys that close it.
 
+#include "common/appsettings.h"
 #include "dialogs/dlgnote.h"
-#include "settings/appsettings.h"
 
 #include <QLabel>
 #include <QPushButton>

@@ -3,8 +3,8 @@
 // checks of the code and what a successful "Set" stores.
 #include "dialogs/dlgsncfg.h"
 
-#include "app/pointer.h"
 #include "capturedmessages.h"
+#include "common/pointer.h"
 #include "dialogfixture.h"
 
 #include <QCheckBox>

@@ -1,8 +1,8 @@
 // The version dialog: its texts, its plain showing from the Help menu, and
 // the start-up loading it runs as the splash, with every way that can end.
 
-#include "app/pointer.h"
-#include "app/waitms.h"
+#include "common/pointer.h"
+#include "common/waitms.h"
 #include "dialogs/dlgnote.h"
 #include "dialogs/dlgver.h"
 #include "settings/modeldata.h"

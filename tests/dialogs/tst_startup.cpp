@@ -5,10 +5,10 @@
 
 #include "../app/appfixture.h"
 
-#include "app/pointer.h"
+#include "common/appsettings.h"
+#include "common/pointer.h"
 #include "dialogs/dlgnote.h"
 #include "dialogs/dlgver.h"
-#include "settings/appsettings.h"
 #include "settings/modeldata.h"
 #include "settings/settingsfile.h"
 

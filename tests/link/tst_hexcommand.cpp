@@ -1,7 +1,7 @@
 // Commands and replies as text of hexadecimal digit pairs.
 
+#include "common/appsettings.h"
 #include "link/hexcommand.h"
-#include "settings/appsettings.h"
 
 #include <QtTest>
 
@@ -96,8 +96,7 @@ private Q_SLOTS:
         QFETCH(int, modelId);
         QFETCH(QString, reply);
         QFETCH(bool, confirmed);
-        ModelId = std::uint8_t(modelId);
-        QCOMPARE(IsModelIdReply(reply), confirmed);
+        QCOMPARE(IsModelIdReply(reply, std::uint8_t(modelId)), confirmed);
     }
 };
 

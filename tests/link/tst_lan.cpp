@@ -2,8 +2,8 @@
 // the Windows driver does nothing; neither carries data nor touches ErrorFlag.
 
 #include "capturedmessages.h"
+#include "common/appsettings.h"
 #include "link/link.h"
-#include "settings/appsettings.h"
 
 #include <QElapsedTimer>
 #include <QSignalSpy>

@@ -2,13 +2,13 @@
 // group when permission is what is missing (seen by an unprivileged user,
 // since root is never refused), and the pointer around the message boxes.
 
-#include "app/pointer.h"
 #include "capturedmessages.h"
+#include "common/appsettings.h"
+#include "common/pointer.h"
 #include "link/link.h"
 #include "link/linkfailure.h"
 #include "link/serialcontrol.h"
 #include "pseudoterminal.h"
-#include "settings/appsettings.h"
 #include "unprivileged.h"
 
 #include <QFile>

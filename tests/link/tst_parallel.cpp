@@ -4,11 +4,11 @@
 // paths. The peripheral answers after a few status reads, as hardware does,
 // so the tests count the reads only where the link's own limits show.
 
-#include "app/waitms.h"
 #include "capturedmessages.h"
+#include "common/appsettings.h"
+#include "common/waitms.h"
 #include "link/link.h"
 #include "link/portio.h"
-#include "settings/appsettings.h"
 #include "simparallelport.h"
 
 #include <QtTest>

@@ -2,11 +2,11 @@
 // a machine without a parallel port (or with something else in its place),
 // which must start quietly and read the same absent value every time.
 
-#include "app/waitms.h"
 #include "capturedmessages.h"
+#include "common/appsettings.h"
+#include "common/waitms.h"
 #include "link/link.h"
 #include "link/portio.h"
-#include "settings/appsettings.h"
 
 #include <QElapsedTimer>
 #include <QFile>

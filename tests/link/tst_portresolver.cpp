@@ -1,7 +1,7 @@
 // Port names to device paths, and the data folder's entries that override them.
 
+#include "common/appsettings.h"
 #include "link/portresolver.h"
-#include "settings/appsettings.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,13 +2,13 @@
 // sees them, bytes out and in unchanged, honest counts, and the system's
 // words when the device is missing.
 
-#include "app/waitms.h"
 #include "capturedmessages.h"
+#include "common/appsettings.h"
+#include "common/waitms.h"
 #include "link/link.h"
 #include "link/serialcontrol.h"
 #include "link/serialsettings.h"
 #include "pseudoterminal.h"
-#include "settings/appsettings.h"
 
 #include <QDeadlineTimer>
 #include <QFile>

@@ -2,11 +2,11 @@
 // SendData, ReceiveData and ClosePort ask of the control, in which order and
 // with which waits, and how they report.
 
-#include "app/pointer.h"
-#include "app/waitms.h"
 #include "capturedmessages.h"
+#include "common/appsettings.h"
+#include "common/pointer.h"
+#include "common/waitms.h"
 #include "link/link.h"
-#include "settings/appsettings.h"
 
 #include <QElapsedTimer>
 #include <QtTest>

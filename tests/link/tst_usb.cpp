@@ -2,11 +2,11 @@
 // the printer's device node: a job the printer takes, a printer that takes
 // nothing (switched off), a printer that goes away, and a missing port.
 
-#include "app/waitms.h"
 #include "capturedmessages.h"
+#include "common/appsettings.h"
+#include "common/waitms.h"
 #include "link/link.h"
 #include "link/rawprint.h"
-#include "settings/appsettings.h"
 
 #include <QDeadlineTimer>
 #include <QElapsedTimer>

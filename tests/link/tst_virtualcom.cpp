@@ -3,12 +3,12 @@
 // (missing, held by another program, gone mid-transfer, stalled), none of
 // which may crash, hang or show a message.
 
-#include "app/waitms.h"
 #include "capturedmessages.h"
+#include "common/appsettings.h"
+#include "common/waitms.h"
 #include "link/link.h"
 #include "link/virtualcomport.h"
 #include "pseudoterminal.h"
-#include "settings/appsettings.h"
 #include "unprivileged.h"
 
 #include <QElapsedTimer>

@@ -5,7 +5,7 @@
 // stand-in), and every way an operation can fail on the way.
 #include "identificationfixture.h"
 
-#include "app/wincolour.h"
+#include "common/wincolour.h"
 #include "link/rawprint.h"
 #include "link/virtualcomport.h"
 

@@ -2,6 +2,7 @@
 // the installed printers listed.
 
 #include "../app/appfixture.h"
+#include "settings/initglobals.h"
 #include "settingsrecord.h"
 
 #include <QtTest>

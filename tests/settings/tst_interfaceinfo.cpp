@@ -1,5 +1,6 @@
 // The interface line: its text for every interface, what it allows on the
 // main window, and putting an interface into effect on a real main window.
+#include "app/buildinterfaceinfo.h"
 #include "settings/interfaceinfo.h"
 
 #include "../app/appfixture.h"

@@ -1,8 +1,8 @@
 #pragma once
 // Captures the message boxes the program would show, for as long as it lives.
 
-#include "app/msgbox.h"
-#include "app/pointer.h"
+#include "common/msgbox.h"
+#include "common/pointer.h"
 
 #include <QList>
 #include <QString>

@@ -2,7 +2,7 @@
 // The settings record as text, so that tests name fields and values compactly
 // and a failed comparison shows which field differs.
 
-#include "settings/appsettings.h"
+#include "common/appsettings.h"
 
 #include <QString>
 

@@ -5,9 +5,9 @@
 // (parallel) or a device node stand-in linked in as USB001 (USB). What it
 // installs it takes away again when it goes.
 
+#include "common/appsettings.h"
 #include "ieee1284peripheral.h"
 #include "ptyprinter.h"
-#include "settings/appsettings.h"
 #include "simparallelport.h"
 #include "simprinter.h"
 #include "simserialcontrol.h"

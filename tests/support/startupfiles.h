@@ -3,7 +3,7 @@
 // fixture access.
 
 #include "capturedmessages.h"
-#include "settings/appsettings.h"
+#include "common/appsettings.h"
 #include "settingsrecord.h"
 
 #include <QByteArray>

@@ -4,7 +4,7 @@
 // File > Exit ends it and save the code reached. Otherwise the next start
 // would offer a code that printers already carry.
 
-#include "link/unixfd.h"
+#include "common/unixfd.h"
 
 #include <QObject>
 #include <QSocketNotifier>

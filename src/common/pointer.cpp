@@ -1,4 +1,4 @@
-#include "app/pointer.h"
+#include "common/pointer.h"
 
 #include <QApplication>
 #include <QCursor>

@@ -1,6 +1,6 @@
-#include "app/waitms.h"
+#include "common/waitms.h"
 
-#include "settings/appsettings.h"
+#include "common/appsettings.h"
 
 #include <QCoreApplication>
 

@@ -1,6 +1,6 @@
-#include "app/msgbox.h"
+#include "common/msgbox.h"
 
-#include "app/pointer.h"
+#include "common/pointer.h"
 
 #include <QApplication>
 #include <QMessageBox>

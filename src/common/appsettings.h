@@ -91,10 +91,6 @@ extern QString DataFolder;   // the current directory at start-up
 extern QStringList LstWinDrv;
 extern QStringList LstWinDrvPorts;
 
-// Gives every field its default, initialises port I/O and lists the installed
-// printers. Called once at start-up.
-void InitGlobals();
-
 // Base I/O address of parallel port 1 to 3 (378h, 278h, 3BCh).
 std::uint16_t LptBaseAddress(std::uint8_t lptPort);
 

@@ -1,4 +1,4 @@
-#include "link/unixfd.h"
+#include "common/unixfd.h"
 
 #include <unistd.h>
 

@@ -1,4 +1,4 @@
-#include "app/wincolour.h"
+#include "common/wincolour.h"
 
 #include <QPalette>
 #include <QWidget>

@@ -1,4 +1,4 @@
-#include "app/latin1validator.h"
+#include "common/latin1validator.h"
 
 #include <algorithm>
 

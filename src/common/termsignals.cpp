@@ -1,6 +1,6 @@
-#include "app/termsignals.h"
+#include "common/termsignals.h"
 
-#include "settings/appsettings.h"
+#include "common/appsettings.h"
 
 #include <QApplication>
 #include <QPointer>

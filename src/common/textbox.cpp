@@ -1,4 +1,4 @@
-#include "app/textbox.h"
+#include "common/textbox.h"
 
 #include <QLineEdit>
 #include <algorithm>
