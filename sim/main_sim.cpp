@@ -3,8 +3,8 @@
 // terminal's path, can link it into a data folder under a port name, and
 // logs every command it receives, one line each.
 
+#include "common/termsignals.h"
 #include "ptyprinter.h"
-#include "quitonsignal.h"
 #include "simoptions.h"
 #include "simprinter.h"
 
@@ -103,9 +103,10 @@ int main(int argc, char* argv[])
                   QStringLiteral(" printer vanished"));
     });
 
-    Sim::QuitOnSignal quit;
-    if (!quit.isValid())
+    // Ends through the event loop, so the link is removed on the way out.
+    Common::TerminationSignals quit;
+    if (!quit.isActive())
         Complain(QStringLiteral("cannot catch SIGINT/SIGTERM; the link may stay behind"));
-    QObject::connect(&quit, &Sim::QuitOnSignal::received, &app, &QCoreApplication::quit);
+    QObject::connect(&quit, &Common::TerminationSignals::received, &app, &QCoreApplication::quit);
     return app.exec();
 }

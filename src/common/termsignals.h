@@ -1,8 +1,9 @@
 #pragma once
 // SIGTERM, SIGINT and SIGHUP (a shutdown, a logout, Ctrl+C in a terminal)
 // delivered through the event loop, so that the program can end the way
-// File > Exit ends it and save the code reached. Otherwise the next start
-// would offer a code that printers already carry.
+// File > Exit ends it and save the code reached (otherwise the next start
+// would offer a code that printers already carry), and the simulated printer
+// can remove its data-folder link.
 
 #include "common/unixfd.h"
 
