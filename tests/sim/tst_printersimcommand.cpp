@@ -127,6 +127,24 @@ private Q_SLOTS:
         QVERIFY(text.contains(QStringLiteral(" -> 5F 50 72 69 6E 74 65 72 30 30 35 00\n")));
     }
 
+    // The demo links into a folder of the operator's: a file of that name
+    // there is never replaced.
+    void leavesTheOperatorsFileAlone()
+    {
+        const QString path = folder_.filePath(QStringLiteral("COM3"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("operator's file") > 0);
+        file.close();
+        QProcess sim;
+        start(sim, {QStringLiteral("--link-dir"), folder_.path(), QStringLiteral("--name"),
+                    QStringLiteral("COM3")});
+        QVERIFY(sim.waitForFinished(kGenerousMs));
+        QCOMPARE(sim.exitCode(), 1);
+        QVERIFY(QString::fromUtf8(sim.readAllStandardError()).contains("not a symbolic link"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("operator's file"));
+    }
+
     void badValuesAndHelp_data()
     {
         QTest::addColumn<QStringList>("arguments");
