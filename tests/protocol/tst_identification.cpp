@@ -364,7 +364,7 @@ void TestIdentification::portMissing()
 // then the printer's 2000 ms and the code's 200 ms refresh.
 void TestIdentification::setSerialNumberKeepsTheTimeline()
 {
-    fx_->startOn(VirtualCom, 0x35, QStringLiteral("ZX-P700"));
+    startOn(VirtualCom); // the start-up at the suite's pace, the operation in real time
     SetWaitScaleForTests(100);
     fx_->printer->clearCommandLog();
 
