@@ -6,11 +6,13 @@
 #include "common/termsignals.h"
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
+#include <array>
 #include <csignal>
 
 using namespace Common;
@@ -40,49 +42,59 @@ class TestTermination : public QObject {
 private Q_SLOTS:
     void cleanup() { WaitPending = false; }
 
-    void signalEndsTheProgramInOrder_data()
-    {
-        QTest::addColumn<int>("signalNumber");
-        QTest::addColumn<int>("afterMs"); // after the lock; the start-up takes 4400 ms
-        QTest::newRow("SIGTERM during the start-up") << int(SIGTERM) << 1000;
-        QTest::newRow("SIGHUP at the ready window") << int(SIGHUP) << 6000;
-        QTest::newRow("SIGINT at the ready window") << int(SIGINT) << 6000;
-    }
+    // Three programs at once, each in folders of its own: SIGTERM during the
+    // start-up (which takes 4 s), SIGHUP and SIGINT at the ready window.
     void signalEndsTheProgramInOrder()
     {
-        QFETCH(int, signalNumber);
-        QFETCH(int, afterMs);
-        QTemporaryDir runtime;
-        QTemporaryDir data;
-        QVERIFY(runtime.isValid() && data.isValid());
-        const QString ini = data.filePath(QStringLiteral("Zentab.ini"));
-        QVERIFY(WriteFile(data.filePath(QStringLiteral("Models.Dat")), "Zentab\r\n35ZX-P700\r\n"));
-        QVERIFY(WriteFile(ini, OldHeader + "\r\nModelName = ZX-P700\r\nInterface = Parallel\r\n"
-                                           "SerialNo = Printer007\r\nStartNum = 7\r\n"));
-
-        QProcess program;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        program.setProcessEnvironment(env);
-        program.setWorkingDirectory(data.path());
-        program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        program.start(QStringLiteral(ZENTAB_APP_BINARY), {});
-        QVERIFY(program.waitForStarted(ProcessTimeoutMs));
+        struct Case {
+            Case(int s, int after) : signalNumber(s), afterMs(after) {}
+            int signalNumber;
+            int afterMs; // after the lock
+            QTemporaryDir runtime;
+            QTemporaryDir data;
+            QProcess program;
+        };
+        std::array<Case, 3> cases{{{SIGTERM, 1000}, {SIGHUP, 6000}, {SIGINT, 6000}}};
+        for (Case& c : cases) {
+            QVERIFY(c.runtime.isValid() && c.data.isValid());
+            QVERIFY(WriteFile(c.data.filePath(QStringLiteral("Models.Dat")),
+                              "Zentab\r\n35ZX-P700\r\n"));
+            QVERIFY(WriteFile(c.data.filePath(QStringLiteral("Zentab.ini")),
+                              OldHeader + "\r\nModelName = ZX-P700\r\nInterface = Parallel\r\n"
+                                          "SerialNo = Printer007\r\nStartNum = 7\r\n"));
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert(QStringLiteral("XDG_RUNTIME_DIR"), c.runtime.path());
+            env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+            c.program.setProcessEnvironment(env);
+            c.program.setWorkingDirectory(c.data.path());
+            c.program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+            c.program.start(QStringLiteral(ZENTAB_APP_BINARY), {});
+            QVERIFY(c.program.waitForStarted(ProcessTimeoutMs));
+        }
         // The lock is taken once the program serves the signals.
-        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(runtime.filePath(QStringLiteral("zentab.lock"))),
-                                 ProcessTimeoutMs);
-        QTest::qWait(afterMs);
-        QCOMPARE(program.state(), QProcess::Running);
-        QCOMPARE(::kill(static_cast<pid_t>(program.processId()), signalNumber), 0);
-
-        QVERIFY(program.waitForFinished(ProcessTimeoutMs));
-        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(program.exitCode(), 0);
-        const QByteArray written = ReadFile(ini);
-        QVERIFY2(!written.startsWith(OldHeader), written.constData()); // written at exit
-        QVERIFY(written.startsWith("Zentab "));
-        QVERIFY2(written.contains("SerialNo = Printer007\r\n"), written.constData());
+        for (Case& c : cases) {
+            QTRY_VERIFY_WITH_TIMEOUT(
+                QFile::exists(c.runtime.filePath(QStringLiteral("zentab.lock"))), ProcessTimeoutMs);
+        }
+        QElapsedTimer clock;
+        clock.start();
+        for (Case& c : cases) {
+            QTest::qWait(std::max<int>(0, c.afterMs - int(clock.elapsed())));
+            QCOMPARE(c.program.state(), QProcess::Running);
+            QCOMPARE(::kill(static_cast<pid_t>(c.program.processId()), c.signalNumber), 0);
+        }
+        for (Case& c : cases) {
+            const QByteArray name = QByteArray::number(c.signalNumber);
+            QVERIFY2(c.program.state() == QProcess::NotRunning ||
+                         c.program.waitForFinished(ProcessTimeoutMs),
+                     name);
+            QCOMPARE(c.program.exitStatus(), QProcess::NormalExit);
+            QCOMPARE(c.program.exitCode(), 0);
+            const QByteArray written = ReadFile(c.data.filePath(QStringLiteral("Zentab.ini")));
+            QVERIFY2(!written.startsWith(OldHeader), name + ": " + written); // written at exit
+            QVERIFY(written.startsWith("Zentab "));
+            QVERIFY2(written.contains("SerialNo = Printer007\r\n"), written.constData());
+        }
     }
 
     void aModalDialogIsClosedFirst()
