@@ -2,6 +2,7 @@
 #include "dialogs/dlgsncfg.h"
 
 #include "common/latin1validator.h"
+#include "common/waitms.h"
 #include "dialogs/listcontrols.h"
 
 #include <QCheckBox>
@@ -40,7 +41,8 @@ QComboBox* MakeList(const QString& name, QWidget* parent, const QStringList& ent
 DlgSNCfg::DlgSNCfg(QWidget* parent) : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("Identification conditions"));
-    TmrInitSet.setInterval(300);
+    // Paced like every other pause, so that tests can shorten it.
+    TmrInitSet.setInterval(300 * Common::WaitScalePercent() / 100);
     TmrInitSet.setSingleShot(true);
     createControls();
     createLayout();

@@ -5,6 +5,7 @@
 
 #include "capturedmessages.h"
 #include "common/pointer.h"
+#include "common/waitms.h"
 #include "dialogfixture.h"
 
 #include <QCheckBox>
@@ -35,17 +36,23 @@ private:
 private Q_SLOTS:
     void init()
     {
+        SetWaitScaleForTests(5); // the 300 ms fill, but for the one test that times it
         AppSettings = AppSettingsRecord{};
         DialogCancelled = true;
         messages_.reset();
         messages_.emplace();
     }
-    void cleanupTestCase() { messages_.reset(); }
+    void cleanupTestCase()
+    {
+        messages_.reset();
+        SetWaitScaleForTests(100);
+    }
 
     void loadsPlaceholdersThenTheSettings()
     {
         AppSettings = Record(
             "SerialNo=ABCDE12345 SNoNumCol=6 SNoNumLen=5 SNoAlign=1 SNoSpcChar=42 AutoInc=1");
+        SetWaitScaleForTests(100);
         QElapsedTimer clock;
         clock.start();
         DlgSNCfg dlg;
