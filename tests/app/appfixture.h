@@ -13,6 +13,7 @@
 #include "dialogs/dlgver.h"
 #include "link/link.h"
 #include "link/portio.h"
+#include "seams.h"
 #include "settings/printercatalog.h"
 
 #include <QDir>
@@ -109,6 +110,7 @@ class Environment {
 public:
     QTemporaryDir runtimeDir; // the per-user runtime folder the lock goes to
     QTemporaryDir dataDir;    // the current directory: the program's data folder
+    TestSupport::Seams seams; // put back after the window has gone
     FakePortIo* portIo = nullptr;
     FakeSerialControl* serial = nullptr;
     std::unique_ptr<FrmMain> form;
@@ -117,15 +119,10 @@ public:
     {
         qputenv("XDG_RUNTIME_DIR", runtimeDir.path().toLocal8Bit());
         QDir::setCurrent(dataDir.path());
-        Common::SetWaitScaleForTests(5);
     }
     ~Environment()
     {
         form.reset();
-        captured_.reset();
-        Common::SetStartupSplashForTests(nullptr);
-        Common::SetPrinterCatalog(nullptr);
-        Common::SetWaitScaleForTests(100);
         Common::ReleaseSingleInstance();
     }
 
@@ -134,17 +131,16 @@ public:
     void install(QList<Common::InstalledPrinter> printers = {})
     {
         form.reset();
-        captured_.reset();
-        captured_.emplace();
+        seams.clearMessages();
         auto portIoFake = std::make_unique<FakePortIo>();
         portIo = portIoFake.get();
-        Common::SetPortIoBackend(std::move(portIoFake));
+        seams.portIo(std::move(portIoFake));
         auto serialFake = std::make_unique<FakeSerialControl>();
         serial = serialFake.get();
-        Common::SetSerialControl(std::move(serialFake));
-        Common::SetPrinterCatalog(std::make_unique<FakeCatalog>(std::move(printers)));
+        seams.serialControl(std::move(serialFake));
+        seams.printers(std::make_unique<FakeCatalog>(std::move(printers)));
         // The tests set the loaded state themselves instead of loading files.
-        Common::SetStartupSplashForTests([] { Common::SplashMode = false; });
+        seams.splash([] { Common::SplashMode = false; });
         Common::AppSettings = Common::AppSettingsRecord{};
         Common::ModelList = Common::ModelListRecord{};
         Common::ModelId = 0;
@@ -166,17 +162,14 @@ public:
         return *form;
     }
 
-    const QList<CapturedMessage>& messages() const { return captured_->all(); }
-    QStringList titles() const
+    const QList<CapturedMessage>& messages() { return seams.messages().all(); }
+    QStringList titles()
     {
         QStringList out;
         for (const CapturedMessage& m : messages())
             out << m.title;
         return out;
     }
-
-private:
-    std::optional<CapturedMessages> captured_;
 };
 
 } // namespace AppTest

@@ -5,6 +5,7 @@
 // boxes captured instead of shown.
 
 #include "capturedmessages.h"
+#include "seams.h"
 
 #include "app/frmmain.h"
 #include "app/singleinstance.h"
@@ -51,7 +52,7 @@ class Fixture {
 public:
     QTemporaryDir runtimeDir;
     QTemporaryDir dataDir;
-    std::unique_ptr<CapturedMessages> messages;
+    TestSupport::Seams seams; // put back after everything below has gone
     std::shared_ptr<Sim::SimPrinter> printer;
     std::unique_ptr<FrmMain> form;
     std::unique_ptr<SimTest::SimulatedLink> sim;
@@ -60,7 +61,7 @@ public:
     {
         qputenv("XDG_RUNTIME_DIR", runtimeDir.path().toLocal8Bit());
         QDir::setCurrent(dataDir.path());
-        Common::SetPrinterCatalog(std::make_unique<NoPrinters>());
+        seams.printers(std::make_unique<NoPrinters>());
     }
 
     ~Fixture() { stop(); }
@@ -94,7 +95,7 @@ public:
         WriteFile(dataDir.filePath(QStringLiteral("Zentab.ini")),
                   "Zentab    06.Dec.26  09:00\r\nModelName = " + modelName.toLatin1() + "\r\n" +
                       link.iniLines + "SerialNo = Printer001\r\n");
-        messages = std::make_unique<CapturedMessages>();
+        seams.clearMessages();
         form = std::make_unique<FrmMain>();
         form->Form_Load();
         QVERIFY(!form->AnotherInstanceRunning());
@@ -120,7 +121,7 @@ public:
         QTRY_VERIFY_WITH_TIMEOUT(!Common::SplashMode && form->isEnabled() &&
                                      Common::CurrentPointer() == Common::Pointer::Default,
                                  20000);
-        QVERIFY2(messages->isEmpty(), "the start-up showed a message");
+        QVERIFY2(seams.messages().isEmpty(), "the start-up showed a message");
         QCOMPARE(form->TxtSNo->text(), QStringLiteral("Printer001"));
     }
 
@@ -133,7 +134,6 @@ public:
         Common::ReleaseLink();
         sim.reset();
         Common::ReleaseSingleInstance();
-        messages.reset();
     }
 
     // A failed operation: the old code is still shown and kept, and ErrorFlag
@@ -177,7 +177,7 @@ public:
     QStringList titles() const
     {
         QStringList out;
-        for (const CapturedMessage& m : messages->all())
+        for (const CapturedMessage& m : seams.messages().all())
             out << m.title + QLatin1String(" / ") + m.text;
         return out;
     }

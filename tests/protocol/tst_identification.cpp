@@ -205,7 +205,7 @@ void TestIdentification::setThenGet()
     QCOMPARE(form.TxtSNo->text(), QStringLiteral("Printer001"));
     QCOMPARE(ForeColor(form.TxtSNo), std::uint32_t{ColourRed});
     QVERIFY(!form.CmdNumInc->isVisible());
-    QVERIFY(fx_->messages->isEmpty());
+    QVERIFY(fx_->seams.messages().isEmpty());
     QVERIFY(!ErrorFlag);
     if (kind == Parallel) {
         // The last reply: 5F, the ten code bytes and 00, two nibbles each.
@@ -218,7 +218,7 @@ void TestIdentification::setThenGet()
     // The code read is only shown: the next write takes what the box holds.
     fx_->click(form.CmdSetSNo);
     QCOMPARE(form.TxtSNo->text(), QStringLiteral("Printer002"));
-    QVERIFY(fx_->messages->isEmpty());
+    QVERIFY(fx_->seams.messages().isEmpty());
 }
 
 // The USB printer port carries no replies: the printer is taken to be the
@@ -232,7 +232,7 @@ void TestIdentification::usbWritesWithoutQuery()
     // 100 + 1000 + 2000 + 200 ms at 5 %: the pause before the job count is
     // scaled like every other, or the operation alone would take a second.
     QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
-    QVERIFY(fx_->messages->isEmpty());
+    QVERIFY(fx_->seams.messages().isEmpty());
     QCOMPARE(fx_->wire(), E2E::SerialNoTransmission("Printer001"));
     QCOMPARE(fx_->printer->identificationCode(), QByteArray("Printer001"));
     QCOMPARE(fx_->form->TxtSNo->text(), QStringLiteral("Printer002"));
@@ -241,7 +241,7 @@ void TestIdentification::usbWritesWithoutQuery()
     fx_->click(fx_->form->CmdSetSNo);
     QCOMPARE(fx_->printer->identificationCode(), QByteArray("Printer002"));
     QCOMPARE(fx_->form->TxtSNo->text(), QStringLiteral("Printer003"));
-    QVERIFY(fx_->messages->isEmpty());
+    QVERIFY(fx_->seams.messages().isEmpty());
     // Between operations the node is free for other print software: only the
     // simulated printer's own end of it is open.
     QCOMPARE(OpenCount(fx_->sim->node->nodePath()), 1);
@@ -353,7 +353,7 @@ void TestIdentification::portMissing()
     fx_->sim->unplug();
     fx_->click(write ? fx_->form->CmdSetSNo : fx_->form->CmdGetSNo);
     QCOMPARE(fx_->titles(), messages);
-    QVERIFY(fx_->messages->allUnderArrow());
+    QVERIFY(fx_->seams.messages().allUnderArrow());
     QCOMPARE(fx_->printer->bytesTaken(), qint64{0});
     QVERIFY(!fx_->form->TmrPortCheck.isActive());
     QCOMPARE(CurrentPointer(), Pointer::Default);
@@ -384,7 +384,7 @@ void TestIdentification::setSerialNumberKeepsTheTimeline()
     QCOMPARE(fx_->printer->identificationCode(), QByteArray("Printer001"));
     QCOMPARE(fx_->form->TxtSNo->text(), QStringLiteral("Printer002"));
     QVERIFY(fx_->form->CmdSNoBack->isVisible());
-    QVERIFY(fx_->messages->isEmpty());
+    QVERIFY(fx_->seams.messages().isEmpty());
 }
 
 // Enter pressed twice in quick succession: the second press, queued before
@@ -401,7 +401,7 @@ void TestIdentification::enterTwiceWritesOnce()
     QTest::qWait(100);
     QCOMPARE(fx_->wire(), E2E::ModelQuery + E2E::SerialNoTransmission("Printer001"));
     QCOMPARE(fx_->form->TxtSNo->text(), QStringLiteral("Printer002"));
-    QVERIFY(fx_->messages->isEmpty());
+    QVERIFY(fx_->seams.messages().isEmpty());
 }
 
 void TestIdentification::modelNameEditingRoundTrip()
@@ -430,7 +430,7 @@ void TestIdentification::modelNameEditingRoundTrip()
     fx_->printer->setModelName("X");
     fx_->click(form.CmdRegModel);
     QCOMPARE(fx_->printer->modelName(), longName.leftJustified(50, '\0'));
-    QVERIFY(fx_->messages->isEmpty());
+    QVERIFY(fx_->seams.messages().isEmpty());
 }
 
 void TestIdentification::identificationReplyOfWrongLength_data()
@@ -496,7 +496,7 @@ void TestIdentification::keptOpenPortStaysOpen()
     fx_->click(fx_->form->CmdGetSNo);
     QVERIFY(ComHandle().isOpen());
     QCOMPARE(fx_->form->TxtSNo->text(), QStringLiteral("Printer001"));
-    QVERIFY(fx_->messages->isEmpty());
+    QVERIFY(fx_->seams.messages().isEmpty());
 }
 
 void TestIdentification::keptOpenPortSurvivesAReplug_data()
@@ -525,7 +525,7 @@ void TestIdentification::keptOpenPortSurvivesAReplug()
     QCOMPARE(form.TxtSNo->text(), QStringLiteral("Printer002"));
 
     QVERIFY(fx_->sim->attach(fx_->dataDir.path()));
-    const qsizetype shown = fx_->messages->all().size();
+    const qsizetype shown = fx_->seams.messages().all().size();
     fx_->click(form.CmdSetSNo);
     QCOMPARE(fx_->titles().mid(shown), QStringList{});
     QCOMPARE(fx_->printer->identificationCode(), QByteArray("Printer002"));
@@ -567,7 +567,7 @@ void TestIdentification::modelNameNotWritten()
     QCOMPARE(fx_->printer->modelName(), QByteArray("ZX-P700").leftJustified(50, '\0'));
     QCOMPARE(form.TxtModelName->text(), QStringLiteral("ZX-Q51-EU"));
     QVERIFY(ErrorFlag);
-    QVERIFY(fx_->messages->allUnderArrow());
+    QVERIFY(fx_->seams.messages().allUnderArrow());
 }
 
 void TestIdentification::everyCodeInOnePrinter_data()
@@ -629,7 +629,7 @@ void TestIdentification::everyCodeInOnePrinter()
     QCOMPARE(codes, expected);
     QCOMPARE(form.TxtSNo->text(),
              QStringLiteral("Printer%1").arg(printers.size() + 1, 3, 10, QLatin1Char('0')));
-    QVERIFY(fx_->messages->allUnderArrow());
+    QVERIFY(fx_->seams.messages().allUnderArrow());
 }
 
 // Each code written is saved at once, as an exit would save it; a save that
@@ -653,8 +653,8 @@ void TestIdentification::progressSavedAfterEachWrite()
     QVERIFY(QFile::remove(ini) && QDir().mkdir(ini));
     fx_->click(form.CmdSetSNo);
     fx_->click(form.CmdSetSNo);
-    QCOMPARE(fx_->messages->all().size(), 1);
-    QCOMPARE(fx_->messages->all().at(0).title, QStringLiteral("ERROR!"));
+    QCOMPARE(fx_->seams.messages().all().size(), 1);
+    QCOMPARE(fx_->seams.messages().all().at(0).title, QStringLiteral("ERROR!"));
     QVERIFY(!ErrorFlag); // the printers have their codes all the same
     QCOMPARE(form.TxtSNo->text(), QStringLiteral("Printer003"));
 
@@ -663,7 +663,7 @@ void TestIdentification::progressSavedAfterEachWrite()
     QVERIFY(saved().contains("SerialNo = Printer004\r\n"));
     QVERIFY(QFile::remove(ini) && QDir().mkdir(ini));
     fx_->click(form.CmdSetSNo);
-    QCOMPARE(fx_->messages->all().size(), 2); // failing again after a success
+    QCOMPARE(fx_->seams.messages().all().size(), 2); // failing again after a success
     QVERIFY(QDir().rmdir(ini));
 }
 

@@ -250,7 +250,7 @@ class TestSoak : public QObject {
                                     .arg(QString::fromLatin1(Name(fault)));
         const QString before = form.TxtSNo->text();
         const qsizetype storedBefore = stored_.size();
-        const qsizetype messagesBefore = fx_->messages->all().size();
+        const qsizetype messagesBefore = fx_->seams.messages().all().size();
 
         QVERIFY2(form.CmdSetSNo->isEnabled(), qPrintable(context));
         QTest::mouseClick(form.CmdSetSNo, Qt::LeftButton);
