@@ -19,7 +19,7 @@ namespace {
 
 // The simulated port with its register accesses logged: each write as
 // "W<offset> <value>", each run of status reads as one "R" whose length is
-// kept in runs.
+// kept in runs. With fixedStatus set, every read gives that instead.
 class LoggedPort final : public PortIoBackend {
 public:
     LoggedPort(std::shared_ptr<Sim::Ieee1284Peripheral> peripheral, std::uint16_t base)
@@ -36,6 +36,8 @@ public:
             trace << QStringLiteral("R");
             runs << 1;
         }
+        if (fixedStatus)
+            return *value = *fixedStatus, true;
         return port_.read(address, value, size);
     }
     bool write(std::uint16_t address, std::uint32_t value, std::uint8_t size) override
@@ -44,31 +46,35 @@ public:
                      .arg(address - port_.base())
                      .arg(value & 0xFF, 2, 16, QLatin1Char('0'))
                      .toUpper();
-        if (address == port_.base())
-            dataWritten.append(static_cast<char>(value));
         return port_.write(address, value, size);
     }
     std::uint8_t controlRegister() const { return port_.controlRegister(); }
-    void clear()
-    {
-        trace.clear();
-        runs.clear();
-        dataWritten.clear();
-    }
 
     QStringList trace;
     QList<int> runs;
-    QByteArray dataWritten; // every data register write, in order
+    std::optional<std::uint8_t> fixedStatus;
 
 private:
     Sim::SimParallelPort port_;
 };
 
+// The expected writes: one byte out in compatibility mode, and the reverse
+// channel's negotiation, one nibble each and the termination.
+QStringList ByteOut(const char* hex)
+{
+    return {"W2 CC", QStringLiteral("W0 ") + QLatin1String(hex), "W2 CD", "W2 CC", "R"};
+}
+const QStringList kNegotiation{"W2 CC", "W0 00", "W2 C6", "R", "W2 C7", "W2 C4", "R"};
+const QStringList kNibble{"W2 C6", "R", "W2 C4", "R"};
+const QStringList kTermination{"W2 CC", "R", "W0 00", "W2 CE", "R", "W2 CC"};
+
+enum Fault { None, StopsTaking, BusyAfterThree, NoReverseChannel, AckStuck, Silent, Vanished };
+
 } // namespace
 
 class TestParallelLink : public QObject {
     Q_OBJECT
-private:
+
     std::shared_ptr<Sim::SimPrinter> printer;
     std::shared_ptr<Sim::Ieee1284Peripheral> peripheral;
     LoggedPort* port = nullptr; // owned by the port I/O
@@ -79,13 +85,20 @@ private:
         port = logged.get();
         SetPortIoBackend(std::move(logged));
     }
-    // The printer has been sent command; the log starts after it.
-    void sendFirst(const QString& command)
+
+    void apply(int fault)
     {
-        SendData(command);
-        QVERIFY(!ErrorFlag);
-        port->clear();
+        printer->faults().stopsTaking = fault == StopsTaking;
+        printer->faults().silent = fault == Silent;
+        if (fault == Vanished)
+            printer->faults().vanishAfterBytes = 2;
+        if (fault == BusyAfterThree)
+            peripheral->faults().busyAfterBytes = 3;
+        peripheral->faults().noReverseChannel = fault == NoReverseChannel;
+        if (fault == AckStuck)
+            peripheral->faults().nAckStuckAtNibble = 4;
     }
+
 private Q_SLOTS:
     void init()
     {
@@ -112,8 +125,6 @@ private Q_SLOTS:
         QTest::addColumn<int>("status");
         QTest::addColumn<bool>("notReady");
         QTest::newRow("ready") << 0xD8 << false;
-        QTest::newRow("ready, low bits ignored") << 0xDF << false;
-        QTest::newRow("busy") << 0x58 << true;
         QTest::newRow("paper end") << 0xF8 << true;
         QTest::newRow("fault") << 0xD0 << true;
     }
@@ -121,59 +132,8 @@ private Q_SLOTS:
     void notReady()
     {
         QFETCH(int, status);
-        // A peripheral whose status is fixed.
-        class FixedStatus final : public PortIoBackend {
-        public:
-            explicit FixedStatus(std::uint8_t s) : s_(s) {}
-            bool initialize() override { return true; }
-            void shutdown() override {}
-            bool read(std::uint16_t, std::uint32_t* value, std::uint8_t) override
-            {
-                *value = s_;
-                return true;
-            }
-            bool write(std::uint16_t, std::uint32_t, std::uint8_t) override { return true; }
-
-        private:
-            std::uint8_t s_;
-        };
-        SetPortIoBackend(std::make_unique<FixedStatus>(static_cast<std::uint8_t>(status)));
+        port->fixedStatus = static_cast<std::uint8_t>(status);
         QTEST(LptNotReady(), "notReady");
-    }
-
-    void sendData_oneByteHandshake()
-    {
-        SendData(QStringLiteral("41"));
-        QVERIFY(!ErrorFlag);
-        // Ready? Then data, strobe low and high, and wait until ready again.
-        const QStringList expected{"R", "W2 CC", "W0 41", "W2 CD", "W2 CC", "R"};
-        QCOMPARE(port->trace, expected);
-        QCOMPARE(port->runs.first(), 1);
-        QCOMPARE(printer->bytesTaken(), qint64(1));
-    }
-
-    void sendData_busyBeforeTheFirstByte()
-    {
-        printer->faults().stopsTaking = true;
-        SendData(QStringLiteral("1D4901"));
-        QVERIFY(ErrorFlag);
-        QCOMPARE(port->trace, QStringList{"R"}); // one look at the status
-        QCOMPARE(port->runs, QList<int>{1});
-        QVERIFY(port->dataWritten.isEmpty());
-    }
-
-    void sendData_busyAfterTheThirdByte()
-    {
-        peripheral->faults().busyAfterBytes = 3;
-        CapturedMessages messages;
-        SendData(QStringLiteral("1B40AABBCC"));
-        QVERIFY(ErrorFlag);
-        QCOMPARE(port->dataWritten, QByteArray("\x1B\x40\xAA", 3));
-        QCOMPARE(printer->bytesTaken(), qint64(3));
-        // The ready wait after the third byte is 9,990 status reads.
-        QCOMPARE(port->trace.last(), QStringLiteral("R"));
-        QCOMPARE(port->runs.last(), 9990);
-        QVERIFY(messages.isEmpty());
     }
 
     void registersFollowTheAddress()
@@ -186,91 +146,107 @@ private Q_SLOTS:
         QCOMPARE(port->controlRegister(), std::uint8_t{0xC4});
     }
 
-    void receiveData_oneByteReply()
+    void send_data()
     {
-        sendFirst(QStringLiteral("1D4901"));
-        QCOMPARE(ReceiveData(), QStringLiteral("35"));
-        QVERIFY(!ErrorFlag);
-        const QStringList expected{// negotiation: request, wait, strobe, release, wait
-                                   "W2 CC", "W0 00", "W2 C6", "R", "W2 C7", "W2 C4", "R",
-                                   // each nibble: ask, wait for the acknowledge, take it, wait
-                                   "W2 C6", "R", "W2 C4", "R", "W2 C6", "R", "W2 C4", "R",
-                                   // termination
-                                   "W2 CC", "R", "W0 00", "W2 CE", "R", "W2 CC"};
-        QCOMPARE(port->trace, expected);
-        // The fault line stays high after the byte: no further byte, after the
-        // full wait of 99,999 reads.
-        QCOMPARE(port->runs.at(port->runs.size() - 3), 99999);
-        QCOMPARE(peripheral->phase(), Sim::Ieee1284Peripheral::Phase::CompatibilityIdle);
+        QTest::addColumn<int>("fault");
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QStringList>("trace");
+        QTest::addColumn<int>("lastRun"); // 0: not counted
+        // Ready? Then per byte: data, strobe low and high, wait until ready again.
+        QTest::newRow("one byte") << int(None) << "41" << QStringList{"R"} + ByteOut("41") << 0;
+        // One look at the status, nothing written.
+        QTest::newRow("busy before the first byte")
+            << int(StopsTaking) << "1D4901" << QStringList{"R"} << 1;
+        // The ready wait after the third byte is 9,990 status reads; the rest stays unsent.
+        QTest::newRow("busy after the third byte")
+            << int(BusyAfterThree) << "1B40AABBCC"
+            << QStringList{"R"} + ByteOut("1B") + ByteOut("40") + ByteOut("AA") << 9990;
+        // Gone after two bytes: the lines float and nothing goes either way.
+        QTest::newRow("vanished after two bytes")
+            << int(Vanished) << "1D4901" << QStringList{"R"} + ByteOut("1D") + ByteOut("49")
+            << 9990;
     }
 
-    void receiveData_capAt201Bytes()
+    void send()
+    {
+        QFETCH(int, fault);
+        QFETCH(QString, command);
+        QFETCH(int, lastRun);
+        apply(fault);
+        CapturedMessages messages;
+        SendData(command);
+        QCOMPARE(ErrorFlag, fault != None);
+        QTEST(port->trace, "trace");
+        QCOMPARE(port->runs.first(), 1);
+        if (lastRun)
+            QCOMPARE(port->runs.last(), lastRun);
+        QVERIFY(messages.isEmpty()); // the operation reports it
+    }
+
+    void receive_data()
+    {
+        QTest::addColumn<int>("fault");
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("reply");
+        QTest::addColumn<QStringList>("trace");
+        QTest::addColumn<QList<int>>("runsTail"); // 0: not counted
+        const QStringList unanswered{"W2 CC", "W0 00", "W2 C6", "R", "W2 CC", "R", "W2 CC"};
+        // The fault line stays high after the byte: no further byte, after the
+        // full wait of 99,999 reads.
+        QTest::newRow("one byte") << int(None) << "1D4901"
+                                  << "35" << kNegotiation + kNibble + kNibble + kTermination
+                                  << QList<int>{99999, 0, 0};
+        // The third byte's first nibble is taken, the acknowledge stays low for
+        // the whole wait, and the termination follows at once.
+        QTest::newRow("acknowledge never rises in the third byte")
+            << int(AckStuck) << "1D4944"
+            << "5F50"
+            << kNegotiation + kNibble + kNibble + kNibble + kNibble + kNibble + kTermination
+            << QList<int>{99999, 0, 0};
+        // Nothing to say: accepted without data, given up after 9,999 reads.
+        QTest::newRow("silent") << int(Silent) << "1D4901"
+                                << "" << kNegotiation + kTermination << QList<int>{9999, 0, 0};
+        // The request is never answered; the termination is not taken up.
+        QTest::newRow("no reverse channel") << int(NoReverseChannel) << "1D4901"
+                                            << "" << unanswered << QList<int>{99999, 1};
+        // The lines float: the termination's wait runs out too.
+        QTest::newRow("vanished") << int(Vanished) << "1D4901"
+                                  << "" << unanswered << QList<int>{99999, 10001};
+    }
+
+    void receive()
+    {
+        QFETCH(int, fault);
+        QFETCH(QString, command);
+        QFETCH(QString, reply);
+        QFETCH(QList<int>, runsTail);
+        apply(fault);
+        SendData(command);
+        ErrorFlag = false;
+        port->trace.clear();
+        port->runs.clear();
+        CapturedMessages messages;
+        QCOMPARE(ReceiveData(), reply);
+        QCOMPARE(ErrorFlag, reply.isEmpty());
+        QTEST(port->trace, "trace");
+        QVERIFY(port->runs.size() >= runsTail.size());
+        for (qsizetype i = 0; i < runsTail.size(); ++i) {
+            if (runsTail.at(i))
+                QCOMPARE(port->runs.at(port->runs.size() - runsTail.size() + i), runsTail.at(i));
+        }
+        QVERIFY(messages.isEmpty()); // the operation reports it
+    }
+
+    void receiveCapAt201Bytes()
     {
         peripheral->faults().endlessData = true;
-        sendFirst(QStringLiteral("1D4901"));
+        SendData(QStringLiteral("1D4901"));
         const QString reply = ReceiveData();
         QCOMPARE(reply.size(), 402);
         QVERIFY(reply.startsWith(QStringLiteral("35")));
         QCOMPARE(port->trace.count(QStringLiteral("W2 C6")), 1 + 2 * 201); // no 202nd byte begun
         QCOMPARE(port->trace.last(), QStringLiteral("W2 CC"));
-        QCOMPARE(peripheral->nibblesSent(), 2 * 201);
         QVERIFY(!ErrorFlag);
-    }
-
-    void receiveData_noReverseChannel()
-    {
-        peripheral->faults().noReverseChannel = true;
-        sendFirst(QStringLiteral("1D4901"));
-        CapturedMessages messages;
-        QCOMPARE(ReceiveData(), QString());
-        QVERIFY(ErrorFlag);
-        QVERIFY(messages.isEmpty());
-        // The request is never answered; the termination is not taken up.
-        const QStringList expected{"W2 CC", "W0 00", "W2 C6", "R", "W2 CC", "R", "W2 CC"};
-        QCOMPARE(port->trace, expected);
-        QCOMPARE(port->runs, (QList<int>{99999, 1}));
-    }
-
-    void receiveData_ackNeverRisesInTheThirdByte()
-    {
-        peripheral->faults().nAckStuckAtNibble = 4;
-        sendFirst(QStringLiteral("1D4944"));
-        QCOMPARE(ReceiveData(), QStringLiteral("5F50"));
-        QVERIFY(!ErrorFlag);
-        // The third byte's first nibble is taken, the acknowledge stays low for
-        // the whole wait, and the termination follows at once.
-        const QStringList expectedTail{"W2 C6", "R",     "W2 C4", "R", "W2 CC",
-                                       "R",     "W0 00", "W2 CE", "R", "W2 CC"};
-        const QStringList& trace = port->trace;
-        QCOMPARE(trace.mid(trace.size() - expectedTail.size()), expectedTail);
-        QCOMPARE(port->runs.at(port->runs.size() - 3), 99999);
-    }
-
-    void silentOrVanishedPrinter_data()
-    {
-        QTest::addColumn<bool>("vanish");
-        QTest::addColumn<bool>("sendFails");
-        // Nothing to say: the negotiation finds no data and the link gives up.
-        QTest::newRow("silent") << false << false;
-        // Gone after two bytes: the lines float and nothing goes either way.
-        QTest::newRow("vanished") << true << true;
-    }
-
-    void silentOrVanishedPrinter()
-    {
-        QFETCH(bool, vanish);
-        QFETCH(bool, sendFails);
-        printer->faults().silent = !vanish;
-        if (vanish)
-            printer->faults().vanishAfterBytes = 2;
-        CapturedMessages messages;
-        SendData(QStringLiteral("1D4901"));
-        QCOMPARE(ErrorFlag, sendFails);
-        ErrorFlag = false;
-        QCOMPARE(ReceiveData(), QString());
-        QVERIFY(ErrorFlag);
-        QVERIFY(messages.isEmpty());
-        QCOMPARE(port->controlRegister(), std::uint8_t{0xCC});
     }
 };
 

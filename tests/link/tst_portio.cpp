@@ -42,7 +42,7 @@ private:
 
 class TestPortIo : public QObject {
     Q_OBJECT
-private:
+
     QTemporaryDir dataFolder;
 
 private Q_SLOTS:
@@ -56,6 +56,7 @@ private Q_SLOTS:
             QFile::link(dataFolder.filePath(QStringLiteral("absent")),
                         dataFolder.filePath(QStringLiteral("LPT%1").arg(n)));
         AppSettings = AppSettingsRecord{};
+        AppSettings.Interface = Parallel;
         ErrorFlag = false;
     }
 
@@ -66,6 +67,7 @@ private Q_SLOTS:
         for (const QString& entry : QDir(dataFolder.path()).entryList(QDir::System | QDir::Files))
             QFile::remove(dataFolder.filePath(entry));
         DataFolder.clear();
+        SetWaitScaleForTests(100);
     }
 
     void dispatchFollowsTheInstalledBackend()
@@ -106,13 +108,13 @@ private Q_SLOTS:
         CapturedMessages messages;
         std::unique_ptr<PortIoBackend> ppdev = MakePpdevBackend();
         QVERIFY(ppdev->initialize()); // nothing is opened at start-up
-        for (const std::uint16_t address : {0x378, 0x379, 0x37A, 0x379}) {
+        // Tried again within the second, and an address past the ports.
+        for (const std::uint16_t address : {0x378, 0x379, 0x37A, 0x379, 0x37B}) {
             std::uint32_t value = 0x12345678;
             QVERIFY(!ppdev->read(address, &value, 1));
             QCOMPARE(value, 0xFFu);
         }
         QVERIFY(!ppdev->write(0x37A, 0xCC, 1));
-        QVERIFY(!ppdev->write(0x378, 0x41, 1));
         // Why, naming the device: the system's reason for the open or the claim.
         const std::optional<QString> problem = ppdev->portProblem(0x37A);
         QVERIFY(problem);
@@ -125,12 +127,13 @@ private Q_SLOTS:
         QVERIFY(messages.isEmpty());
     }
 
-    // Opening the parallel port names a port it cannot claim, once a run.
-    void portThatCannotBeClaimedIsNamedOnce()
+    // Opening names a port it cannot claim once a run; the link then fails
+    // quietly and soon, with every wait a count of failed reads.
+    void parallelLinkOnAnAbsentPort()
     {
         SetPortIoBackend(MakePpdevBackend());
         QVERIFY(InitializeWinIo());
-        AppSettings.Interface = Parallel;
+        SetWaitScaleForTests(10);
         AppSettings.LPTPort = 2;
         AppSettings.LPTAddress = 0x278;
         CapturedMessages messages;
@@ -144,25 +147,7 @@ private Q_SLOTS:
         QCOMPARE(messages.all().at(0).title, QStringLiteral("Port ERROR!"));
         QVERIFY2(messages.all().at(0).text.contains(dataFolder.filePath("LPT2")),
                  qPrintable(messages.all().at(0).text));
-        ClosePort();
-    }
 
-    void addressesOutsideThePorts()
-    {
-        std::unique_ptr<PortIoBackend> ppdev = MakePpdevBackend();
-        std::uint32_t value = 0;
-        QVERIFY(!ppdev->read(0x37B, &value, 1));
-        QVERIFY(!ppdev->write(0x377, 0, 1));
-        QVERIFY(!ppdev->write(0x379, 0, 1)); // the status register takes no writes
-    }
-
-    void parallelLinkOnAnAbsentPortFailsQuietly()
-    {
-        SetPortIoBackend(MakePpdevBackend());
-        QVERIFY(InitializeWinIo());
-        SetWaitScaleForTests(10);
-        AppSettings.Interface = Parallel;
-        CapturedMessages messages;
         QElapsedTimer elapsed;
         elapsed.start();
         QVERIFY(LptNotReady());
@@ -171,8 +156,7 @@ private Q_SLOTS:
         ErrorFlag = false;
         QCOMPARE(ReceiveData(), QString());
         QVERIFY(ErrorFlag);
-        SetWaitScaleForTests(100);
-        QVERIFY(messages.isEmpty());
+        QCOMPARE(messages.all().size(), 1);
         QVERIFY2(elapsed.elapsed() < 10000, qPrintable(QString::number(elapsed.elapsed())));
     }
 };

@@ -18,40 +18,35 @@ class TestPortResolver : public QObject {
 private Q_SLOTS:
     void init() { DataFolder = data_.path(); }
 
-    void defaultDevices_data()
+    void resolve_data()
     {
         QTest::addColumn<QString>("port");
-        QTest::addColumn<QString>("device");
-        const auto row = [](const char* port, const char* device) {
+        QTest::addColumn<QString>("linkedTo"); // the data folder's entry, if any
+        QTest::addColumn<QString>("device");   // "entry": the data folder's entry itself
+        const auto row = [](const char* port, const char* linkedTo, const char* device) {
             QTest::newRow(*port ? port : "empty")
-                << QString::fromLatin1(port) << QString::fromLatin1(device);
+                << QString::fromLatin1(port) << QString::fromLatin1(linkedTo)
+                << QString::fromLatin1(device);
         };
-        row("COM1", "/dev/ttyS0");
-        row("LPT2", "/dev/parport1");
-        row("USB015", "/dev/usb/lp14");
+        row("COM1", "", "/dev/ttyS0");
+        row("LPT2", "", "/dev/parport1");
+        row("USB015", "", "/dev/usb/lp14");
         for (const char* unknown : {"COM0", "COM", "COM1000", "com1", "../COM1", ""})
-            row(unknown, "");
+            row(unknown, "", "");
+        row("COM16", "/dev/ttyACM0", "entry"); // dangling here is fine
+        row("PRN", "/dev/null", "entry");      // a name of no known form
     }
-    void defaultDevices()
+    void resolve()
     {
         QFETCH(QString, port);
+        QFETCH(QString, linkedTo);
         QFETCH(QString, device);
-        QCOMPARE(ResolvePortDevice(port), device);
-    }
-
-    void dataFolderLinkOverrides()
-    {
-        const QString link = QDir(data_.path()).filePath(QStringLiteral("COM16"));
-        QVERIFY(QFile::link(QStringLiteral("/dev/ttyACM0"), link)); // dangling here is fine
-        QCOMPARE(ResolvePortDevice(QStringLiteral("COM16")), link);
-        QCOMPARE(ResolvePortDevice(QStringLiteral("COM17")), QStringLiteral("/dev/ttyS16"));
-        // A name of no known form can still be given a device this way.
-        QVERIFY(QFile::link(QStringLiteral("/dev/null"),
-                            QDir(data_.path()).filePath(QStringLiteral("PRN"))));
-        QCOMPARE(ResolvePortDevice(QStringLiteral("PRN")),
-                 QDir(data_.path()).filePath(QStringLiteral("PRN")));
-        QVERIFY(QFile::remove(link));
-        QCOMPARE(ResolvePortDevice(QStringLiteral("COM16")), QStringLiteral("/dev/ttyS15"));
+        const QString entry = QDir(data_.path()).filePath(port);
+        if (!linkedTo.isEmpty())
+            QVERIFY(QFile::link(linkedTo, entry));
+        QCOMPARE(ResolvePortDevice(port), device == QLatin1String("entry") ? entry : device);
+        if (!linkedTo.isEmpty())
+            QVERIFY(QFile::remove(entry));
     }
 };
 

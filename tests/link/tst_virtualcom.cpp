@@ -1,7 +1,7 @@
 // The virtual COM interface on a pseudo-terminal: the line it sets, stale
 // input dropped before a command, and the ways a port can fail to be there
-// (missing, held by another program, gone mid-transfer, stalled), none of
-// which may crash, hang or show a message.
+// (held by another program, gone mid-transfer, stalled), none of which may
+// crash, hang or show a message.
 
 #include "capturedmessages.h"
 #include "common/appsettings.h"
@@ -46,12 +46,9 @@ int OpenAsAnotherUser(const QByteArray& device)
 
 class TestVirtualCom : public QObject {
     Q_OBJECT
-private:
+
     QTemporaryDir dataFolder;
     std::unique_ptr<PseudoTerminal> printer;
-    QByteArray slave;
-
-    void settle() { QTest::qWait(50); } // the pty hands bytes over through a work queue
 
 private Q_SLOTS:
     void init()
@@ -60,12 +57,12 @@ private Q_SLOTS:
         DataFolder = dataFolder.path();
         printer = std::make_unique<PseudoTerminal>();
         QVERIFY(printer->isOpen());
-        slave = QFile::encodeName(printer->slavePath());
         QVERIFY(QFile::link(printer->slavePath(), dataFolder.filePath(QStringLiteral("COM16"))));
         AppSettings = AppSettingsRecord{};
         AppSettings.Interface = VirtualCom;
         AppSettings.ActiveInterface = VirtualCom;
         AppSettings.COMPort = 16;
+        AppSettings.COMBaud = 1152;
         ErrorFlag = false;
         SetWaitScaleForTests(10);
     }
@@ -74,8 +71,7 @@ private Q_SLOTS:
     {
         ReleaseLink();
         printer.reset();
-        for (const QString& entry : QDir(dataFolder.path()).entryList(QDir::System | QDir::Files))
-            QFile::remove(dataFolder.filePath(entry));
+        QFile::remove(dataFolder.filePath(QStringLiteral("COM16")));
         DataFolder.clear();
         SetWaitScaleForTests(100);
     }
@@ -99,8 +95,6 @@ private Q_SLOTS:
         QFETCH(int, baud);
         QFETCH(int, bits);
         QFETCH(int, parity);
-        QFETCH(int, speed);
-        QFETCH(int, cflags);
         termios current{};
         current.c_cflag = CS5 | CSTOPB | CRTSCTS | PARENB | PARODD;
         current.c_iflag = IXON | IXOFF | INPCK | ICRNL;
@@ -108,58 +102,43 @@ private Q_SLOTS:
         current.c_cc[VMIN] = 1;
         cfsetspeed(&current, B1200);
         const termios tio = LineTermios(current, VirtualComLine{baud, bits, parity});
-        QCOMPARE(int(cfgetospeed(&tio)), speed);
-        QCOMPARE(int(tio.c_cflag & (CSIZE | PARENB | PARODD | CSTOPB)), cflags);
+        QTEST(int(cfgetospeed(&tio)), "speed");
+        QTEST(int(tio.c_cflag & (CSIZE | PARENB | PARODD | CSTOPB)), "cflags");
         QCOMPARE(int(tio.c_cflag & (CLOCAL | CREAD | CRTSCTS)), int(CLOCAL | CREAD));
         QCOMPARE(int(tio.c_iflag & (IXON | IXOFF | INPCK | ICRNL)), 0);
         QCOMPARE(int(tio.c_lflag & (ICANON | ECHO)), 0);
-        QCOMPARE(int(tio.c_cc[VMIN]), 0);
-        QCOMPARE(int(tio.c_cc[VTIME]), 0);
+        QCOMPARE(int(tio.c_cc[VMIN]) + int(tio.c_cc[VTIME]), 0);
     }
 
     void sendData_dropsStaleInputBeforeTheWrite()
     {
-        AppSettings.COMBaud = 1152;
         OpenPort();
-        termios tio{};
-        QCOMPARE(tcgetattr(printer->masterFd(), &tio), 0); // the line as LineTermios made it
-        QCOMPARE(int(cfgetospeed(&tio)), int(B115200));
-        QVERIFY(!(tio.c_lflag & (ICANON | ECHO)));
         QVERIFY(printer->send("stale answer"));
-        settle();
-        CapturedMessages messages;
+        QTest::qWait(50); // the pty hands bytes over through a work queue
         SendData(QStringLiteral("1D4901"));
         QCOMPARE(printer->receive(5000), QByteArray("\x1D\x49\x01", 3));
         QElapsedTimer elapsed;
         elapsed.start();
         QCOMPARE(ReceiveData(), QString()); // the stale bytes went before the write
         QVERIFY(elapsed.elapsed() < 1000);  // and nothing waiting returns at once
-        QVERIFY(printer->send(QByteArray("\x35\x00", 2)));
-        settle();
-        QCOMPARE(ReceiveData(), QStringLiteral("3500"));
         QVERIFY(!ErrorFlag);
-        QVERIFY(messages.isEmpty());
     }
 
-    void missingDeviceMovesNothing()
+    void exclusiveHold()
     {
-        QVERIFY(QFile::link(dataFolder.filePath(QStringLiteral("gone")),
-                            dataFolder.filePath(QStringLiteral("COM17"))));
-        AppSettings.COMPort = 17;
-        CapturedMessages messages;
+        const QByteArray slave = QFile::encodeName(printer->slavePath());
         OpenPort();
-        QVERIFY(!ComHandle().isOpen());
-        QCOMPARE(ComHandle().lastError(), ENOENT);
-        SendData(QStringLiteral("1D4901"));
-        // Nothing went out: a silent failure, which the operation reports.
-        QVERIFY(ErrorFlag);
-        QCOMPARE(ReceiveData(), QString());
+        QVERIFY(ComHandle().isOpen());
+        QCOMPARE(OpenAsAnotherUser(slave), kRefusedBusy); // held while open
         ClosePort();
-        QVERIFY(messages.isEmpty());
-    }
+        // The master is still open, so the tty lives on: its exclusive mark must
+        // not outlast our close.
+        QCOMPARE(OpenAsAnotherUser(slave), kOpened);
+        SendData(QStringLiteral("1D4901")); // a closed port moves nothing
+        QVERIFY(ErrorFlag);
+        QCOMPARE(printer->receive(100), QByteArray());
 
-    void ttyHeldByAnotherProgramIsRefused()
-    {
+        // Held by another program: refused.
         const int other = ::open(slave.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
         QVERIFY(other >= 0);
         QCOMPARE(::ioctl(other, TIOCEXCL), 0);
@@ -169,61 +148,48 @@ private Q_SLOTS:
         QCOMPARE(result, kRefusedBusy);
     }
 
-    void closePortReleasesTheExclusiveHold()
+    void writeAbandoned_data()
     {
-        OpenPort();
-        QVERIFY(ComHandle().isOpen());
-        QCOMPARE(OpenAsAnotherUser(slave), kRefusedBusy); // held while open
-        ClosePort();
-        QVERIFY(!ComHandle().isOpen());
-        // The master is still open, so the tty lives on: its exclusive mark must
-        // not outlast our close.
-        QCOMPARE(OpenAsAnotherUser(slave), kOpened);
-        SendData(QStringLiteral("1D4901")); // a closed port moves nothing
-        QVERIFY(ErrorFlag);
-        QCOMPARE(printer->receive(100), QByteArray());
+        QTest::addColumn<bool>("unplugged");
+        // At 19200 baud a stalled write of this size would be allowed over a minute.
+        QTest::newRow("device vanishes") << true;
+        // Nobody reads the master: the tty fills and stays full.
+        QTest::newRow("device stalls") << false;
     }
 
-    void deviceVanishesDuringTransfer()
+    void writeAbandoned()
     {
-        AppSettings.COMBaud = 192; // a stalled write of this size would be allowed over a minute
+        QFETCH(bool, unplugged);
+        AppSettings.COMBaud = unplugged ? 192 : 1152;
+        // The write's time limit scales like every pause; unplugged, the limit
+        // stays beyond the 10 s allowed, so only noticing the hang-up passes.
+        SetWaitScaleForTests(unplugged ? 10 : 5);
         OpenPort();
-        const QString command = QString(64 * 1024 * 2, QLatin1Char('A')); // more than the tty holds
-        std::thread unplug([this] {
+        const QString command(64 * 1024 * 2, QLatin1Char('A')); // more than the tty holds
+        std::thread unplug([this, unplugged] {
             std::this_thread::sleep_for(std::chrono::milliseconds(200));
-            printer->closeMaster();
+            if (unplugged)
+                printer->closeMaster();
         });
         CapturedMessages messages;
         QElapsedTimer elapsed;
         elapsed.start();
         SendData(command);
-        const qint64 sendMs = elapsed.elapsed();
-        unplug.join();
-        QVERIFY(ErrorFlag);
-        QCOMPARE(ReceiveData(), QString());
-        // The next command finds the device gone before it starts.
-        ErrorFlag = false;
-        SendData(QStringLiteral("1D4901"));
-        QVERIFY(ErrorFlag);
-        ClosePort();
-        QVERIFY2(sendMs < 10000, qPrintable(QString::number(sendMs)));
-        QVERIFY(messages.isEmpty());
-    }
-
-    void stalledDeviceWriteIsAbandoned()
-    {
-        AppSettings.COMBaud = 1152;
-        SetWaitScaleForTests(5); // the write's time limit scales like every pause
-        OpenPort();
-        const QString command = QString(64 * 1024 * 2, QLatin1Char('A'));
-        QElapsedTimer elapsed;
-        elapsed.start();
-        SendData(command); // nobody reads the master: the tty fills and stays full
         const qint64 ms = elapsed.elapsed();
-        QVERIFY(ErrorFlag);
+        unplug.join();
         QVERIFY2(ms < 10000, qPrintable(QString::number(ms)));
-        QCOMPARE(ComHandle().lastError(), ETIMEDOUT);
-        QVERIFY(printer->receive(100).size() < 64 * 1024);
+        QVERIFY(ErrorFlag);
+        if (unplugged) {
+            QCOMPARE(ReceiveData(), QString());
+            ErrorFlag = false;
+            SendData(QStringLiteral("1D4901")); // found gone before it starts
+            QVERIFY(ErrorFlag);
+        } else {
+            QCOMPARE(ComHandle().lastError(), ETIMEDOUT);
+            QVERIFY(printer->receive(100).size() < 64 * 1024);
+        }
+        ClosePort();
+        QVERIFY(messages.isEmpty());
     }
 };
 
