@@ -15,16 +15,4 @@ QString DataFolder;
 QStringList LstWinDrv;
 QStringList LstWinDrvPorts;
 
-std::uint16_t LptBaseAddress(std::uint8_t lptPort)
-{
-    switch (lptPort) {
-    case 2:
-        return 0x278;
-    case 3:
-        return 0x3BC;
-    default:
-        return 0x378;
-    }
-}
-
 } // namespace Common

@@ -91,7 +91,4 @@ extern QString DataFolder;   // the current directory at start-up
 extern QStringList LstWinDrv;
 extern QStringList LstWinDrvPorts;
 
-// Base I/O address of parallel port 1 to 3 (378h, 278h, 3BCh).
-std::uint16_t LptBaseAddress(std::uint8_t lptPort);
-
 } // namespace Common

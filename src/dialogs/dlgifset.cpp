@@ -2,6 +2,7 @@
 #include "dialogs/dlgifset.h"
 
 #include "dialogs/listcontrols.h"
+#include "link/linkfacts.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -13,7 +14,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-using Common::FillList;
+using namespace Common;
 
 namespace {
 
@@ -23,11 +24,32 @@ template <typename Widget> Widget* Named(Widget* widget, const QString& name)
     return widget;
 }
 
-QComboBox* MakeList(const QString& name, QWidget* parent, const QStringList& entries = {})
+// A list of entries; when values are given, entry i carries values[i] as its
+// item data, and the dialog reads and selects the list by value.
+QComboBox* MakeList(const QString& name, QWidget* parent, const QStringList& entries = {},
+                    const QList<int>& values = {})
 {
     auto* list = Named(new QComboBox(parent), name);
     FillList(list, entries);
+    for (int i = 0; i < values.size(); ++i)
+        list->setItemData(i, values.at(i));
     return list;
+}
+
+// "  19,200bps": the rate with its thousands separated, right-aligned.
+QString BaudEntry(std::uint16_t baud)
+{
+    const int bps = baud * 100;
+    return QStringLiteral("%1,%2bps")
+        .arg(bps / 1000)
+        .arg(bps % 1000, 3, 10, QLatin1Char('0'))
+        .rightJustified(11);
+}
+
+// " LPT2: (278h)": the port with its base address.
+QString LptEntry(int port, std::uint16_t base)
+{
+    return QStringLiteral(" LPT%1: (%2h)").arg(port).arg(QString::number(base, 16).toUpper());
 }
 
 // The notes on the pages whose link is not ready for use yet.
@@ -95,19 +117,22 @@ QGroupBox* DlgIFSet::createSerialFrame()
     QGroupBox* frame = MakeFrame(QStringLiteral("FraSerial"), this);
     CboCOMPort = MakeList(QStringLiteral("CboCOMPort"), frame); // filled on load
     ChkVirCOM = Named(new QCheckBox(QStringLiteral("Virtual COM Port"), frame), "ChkVirCOM");
-    CboCOMBaud = MakeList(QStringLiteral("CboCOMBaud"), frame,
-                          {QStringLiteral("   4,800bps"), QStringLiteral("   9,600bps"),
-                           QStringLiteral("  19,200bps"), QStringLiteral("  38,400bps"),
-                           QStringLiteral("  57,600bps"), QStringLiteral(" 115,200bps")});
+    QStringList baudEntries;
+    QList<int> baudValues;
+    for (const std::uint16_t baud : BaudRates) {
+        baudEntries << BaudEntry(baud);
+        baudValues << baud;
+    }
+    CboCOMBaud = MakeList(QStringLiteral("CboCOMBaud"), frame, baudEntries, baudValues);
     CboCOMBitLen = MakeList(QStringLiteral("CboCOMBitLen"), frame,
-                            {QStringLiteral(" 7 bits"), QStringLiteral(" 8 bits")});
-    CboCOMParity =
-        MakeList(QStringLiteral("CboCOMParity"), frame,
-                 {QStringLiteral(" None"), QStringLiteral(" Odd"), QStringLiteral(" Even")});
+                            {QStringLiteral(" 7 bits"), QStringLiteral(" 8 bits")}, {7, 8});
+    CboCOMParity = MakeList(
+        QStringLiteral("CboCOMParity"), frame,
+        {QStringLiteral(" None"), QStringLiteral(" Odd"), QStringLiteral(" Even")}, {0, 1, 2});
     CboCOMStopBit = MakeList(QStringLiteral("CboCOMStopBit"), frame,
-                             {QStringLiteral(" 1 bit"), QStringLiteral(" 2 bits")});
+                             {QStringLiteral(" 1 bit"), QStringLiteral(" 2 bits")}, {1, 2});
     CboCOMFlow = MakeList(QStringLiteral("CboCOMFlow"), frame,
-                          {QStringLiteral(" DTR/DSR"), QStringLiteral(" Xon/Xoff")});
+                          {QStringLiteral(" DTR/DSR"), QStringLiteral(" Xon/Xoff")}, {0, 1});
 
     QGridLayout* grid = GridOf(frame);
     grid->addWidget(makeLabel(1, QStringLiteral("Port No."), frame), 0, 0);
@@ -129,9 +154,14 @@ QGroupBox* DlgIFSet::createSerialFrame()
 QGroupBox* DlgIFSet::createParallelFrame()
 {
     QGroupBox* frame = MakeFrame(QStringLiteral("FraParallel"), this);
-    CboLPTPort = MakeList(QStringLiteral("CboLPTPort"), frame,
-                          {QStringLiteral(" LPT1: (378h)"), QStringLiteral(" LPT2: (278h)"),
-                           QStringLiteral(" LPT3: (3BCh)")});
+    QStringList lptEntries;
+    QList<int> lptPorts;
+    for (std::size_t i = 0; i < LptBaseAddresses.size(); ++i) {
+        const int port = static_cast<int>(i) + 1;
+        lptEntries << LptEntry(port, LptBaseAddresses[i]);
+        lptPorts << port;
+    }
+    CboLPTPort = MakeList(QStringLiteral("CboLPTPort"), frame, lptEntries, lptPorts);
     QGridLayout* grid = GridOf(frame);
     grid->addWidget(makeLabel(7, QStringLiteral("Port No."), frame), 0, 0);
     grid->addWidget(CboLPTPort, 0, 1);
@@ -154,19 +184,18 @@ QGroupBox* DlgIFSet::createUSBFrame()
 QGroupBox* DlgIFSet::createLANFrame()
 {
     QGroupBox* frame = MakeFrame(QStringLiteral("FraLAN"), this);
-    const QStringList designAddress{QStringLiteral("192"), QStringLiteral("168"),
-                                    QStringLiteral("1"), QStringLiteral("1")};
     QGridLayout* grid = GridOf(frame);
     grid->addWidget(makeLabel(13, QStringLiteral("IP Address"), frame), 0, 0);
     for (int k = 0; k < 4; ++k) {
-        auto* box =
-            Named(new QLineEdit(designAddress.at(k), frame), QStringLiteral("TxtIPAddr_%1").arg(k));
-        box->setMaxLength(3);
-        TxtIPAddr[static_cast<std::size_t>(k)] = box;
+        const std::size_t octet = static_cast<std::size_t>(k);
+        auto* box = Named(new QLineEdit(QString::number(DefaultLanAddress[octet]), frame),
+                          QStringLiteral("TxtIPAddr_%1").arg(k));
+        box->setMaxLength(LanOctetDigits);
+        TxtIPAddr[octet] = box;
         grid->addWidget(box, 0, 1 + k);
     }
-    TxtLANPort = Named(new QLineEdit(QStringLiteral("9100"), frame), "TxtLANPort");
-    TxtLANPort->setMaxLength(4);
+    TxtLANPort = Named(new QLineEdit(QString::number(DefaultLanPort), frame), "TxtLANPort");
+    TxtLANPort->setMaxLength(LanPortDigits);
     grid->addWidget(makeLabel(12, QStringLiteral("Port No."), frame), 1, 0);
     grid->addWidget(TxtLANPort, 1, 1, 1, 2);
     QLabel* note = makeLabel(10, QStringLiteral("* LAN is preparing now."), frame);

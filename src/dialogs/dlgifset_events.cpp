@@ -5,6 +5,7 @@
 #include "common/appsettings.h"
 #include "common/msgbox.h"
 #include "dialogs/listcontrols.h"
+#include "link/linkfacts.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -16,19 +17,6 @@
 using namespace Common;
 
 namespace {
-
-constexpr std::array<std::uint16_t, 6> BaudEntries{48, 96, 192, 384, 576, 1152};
-constexpr int FirstVirtualOnlyEntry = 15; // COM16 and above are always virtual ports
-constexpr int MaxLANPort = 9999;
-constexpr int MaxOctet = 255;
-
-int BaudEntry(std::uint16_t baud)
-{
-    for (std::size_t i = 0; i < BaudEntries.size(); ++i)
-        if (BaudEntries[i] == baud)
-            return static_cast<int>(i);
-    return -1;
-}
 
 int InterfaceEntry(std::uint8_t kind)
 {
@@ -49,11 +37,29 @@ int InterfaceEntry(std::uint8_t kind)
     }
 }
 
-// Writes entry + offset into the field; no selection leaves the field as it was.
-template <typename Field> void StoreEntry(const QComboBox* list, Field& field, int offset)
+// One entry per port number, 1 to count, each carrying its number.
+template <typename Caption> void FillPortList(QComboBox* list, int count, Caption caption)
+{
+    QStringList entries;
+    for (int port = 1; port <= count; ++port)
+        entries << caption(port);
+    FillList(list, entries);
+    for (int port = 1; port <= count; ++port)
+        list->setItemData(port - 1, port);
+}
+
+// Selects the entry that carries the value, or nothing when none does.
+void SelectValue(QComboBox* list, int value)
+{
+    SelectEntry(list, list->findData(value));
+}
+
+// Writes the selected entry's value into the field; no selection leaves the
+// field as it was.
+template <typename Field> void StoreValue(const QComboBox* list, Field& field)
 {
     if (list->currentIndex() >= 0)
-        field = static_cast<Field>(list->currentIndex() + offset);
+        field = static_cast<Field>(list->currentData().toInt());
 }
 
 } // namespace
@@ -73,15 +79,11 @@ void DlgIFSet::Form_Load()
 
 void DlgIFSet::fillPortLists()
 {
-    QStringList comPorts;
-    for (int port = 1; port <= 99; ++port)
-        comPorts << QStringLiteral(" COM%1:").arg(port);
-    FillList(CboCOMPort, comPorts);
-
-    QStringList usbPorts;
-    for (int port = 1; port <= 15; ++port)
-        usbPorts << QStringLiteral(" USB%1").arg(port, 3, 10, QLatin1Char('0'));
-    FillList(CboUSBPort, usbPorts);
+    FillPortList(CboCOMPort, MaxComPort,
+                 [](int port) { return QStringLiteral(" COM%1:").arg(port); });
+    FillPortList(CboUSBPort, MaxUsbPort, [](int port) {
+        return QStringLiteral(" USB%1").arg(port, 3, 10, QLatin1Char('0'));
+    });
 
     QStringList devices;
     const int count = qMin<int>(AppSettings.WinPrinterCount, LstWinDrv.size());
@@ -92,14 +94,14 @@ void DlgIFSet::fillPortLists()
 
 void DlgIFSet::selectSerialEntries()
 {
-    SelectEntry(CboCOMPort, AppSettings.COMPort - 1);
-    SelectEntry(CboCOMBaud, BaudEntry(AppSettings.COMBaud));
-    SelectEntry(CboCOMBitLen, AppSettings.COMBits - 7);
-    SelectEntry(CboCOMStopBit, AppSettings.COMStop - 1);
-    SelectEntry(CboCOMParity, AppSettings.COMParity);
-    SelectEntry(CboCOMFlow, AppSettings.COMFlow);
-    SelectEntry(CboLPTPort, AppSettings.LPTPort - 1);
-    SelectEntry(CboUSBPort, AppSettings.USBPort - 1);
+    SelectValue(CboCOMPort, AppSettings.COMPort);
+    SelectValue(CboCOMBaud, AppSettings.COMBaud);
+    SelectValue(CboCOMBitLen, AppSettings.COMBits);
+    SelectValue(CboCOMStopBit, AppSettings.COMStop);
+    SelectValue(CboCOMParity, AppSettings.COMParity);
+    SelectValue(CboCOMFlow, AppSettings.COMFlow);
+    SelectValue(CboLPTPort, AppSettings.LPTPort);
+    SelectValue(CboUSBPort, AppSettings.USBPort);
 }
 
 void DlgIFSet::showLANFields()
@@ -150,7 +152,7 @@ void DlgIFSet::CboIF_Click()
 
 void DlgIFSet::CboCOMPort_Click()
 {
-    if (CboCOMPort->currentIndex() >= FirstVirtualOnlyEntry) {
+    if (CboCOMPort->currentData().toInt() >= FirstVirtualOnlyComPort) {
         ChkVirCOM->setChecked(true);
         ChkVirCOM->setEnabled(false);
     } else {
@@ -206,34 +208,34 @@ void DlgIFSet::CmdInitAll_Click()
     SelectEntry(CboIF, SerialPage);
 }
 
+// Each Init row puts its page back to what the dialog shows at a first start.
 void DlgIFSet::initSerialPage()
 {
-    SelectEntry(CboCOMPort, 0);    // COM1
-    SelectEntry(CboCOMBaud, 2);    // 19,200 bps
-    SelectEntry(CboCOMParity, 0);  // None
-    SelectEntry(CboCOMBitLen, 1);  // 8 bits
-    SelectEntry(CboCOMStopBit, 0); // 1 bit
-    SelectEntry(CboCOMFlow, 0);    // DTR/DSR
+    const AppSettingsRecord defaults;
+    SelectValue(CboCOMPort, defaults.COMPort);
+    SelectValue(CboCOMBaud, defaults.COMBaud);
+    SelectValue(CboCOMParity, defaults.COMParity);
+    SelectValue(CboCOMBitLen, defaults.COMBits);
+    SelectValue(CboCOMStopBit, defaults.COMStop);
+    SelectValue(CboCOMFlow, defaults.COMFlow);
     ChkVirCOM->setChecked(false);
 }
 
 void DlgIFSet::initParallelPage()
 {
-    SelectEntry(CboLPTPort, 0);
+    SelectValue(CboLPTPort, AppSettingsRecord{}.LPTPort);
 }
 
 void DlgIFSet::initUSBPage()
 {
-    SelectEntry(CboUSBPort, 0);
+    SelectValue(CboUSBPort, AppSettingsRecord{}.USBPort);
 }
 
 void DlgIFSet::initLANPage()
 {
-    const QStringList address{QStringLiteral("192"), QStringLiteral("168"), QStringLiteral("1"),
-                              QStringLiteral("1")};
     for (std::size_t k = 0; k < TxtIPAddr.size(); ++k)
-        TxtIPAddr[k]->setText(address.at(static_cast<int>(k)));
-    TxtLANPort->setText(QStringLiteral("9100"));
+        TxtIPAddr[k]->setText(QString::number(DefaultLanAddress[k]));
+    TxtLANPort->setText(QString::number(DefaultLanPort));
 }
 
 void DlgIFSet::initWinDrvPage()
@@ -249,7 +251,7 @@ std::int16_t DlgIFSet::ParseDigits(const QString& text)
     constexpr std::int16_t Invalid = 10000;
     // The boxes hold at most four characters; anything longer is no number
     // this dialog stores, and must not overflow the result.
-    if (text.isEmpty() || text.size() > 4)
+    if (text.isEmpty() || text.size() > LanPortDigits)
         return Invalid;
     std::int16_t value = 0;
     for (const QChar c : text) {
@@ -263,11 +265,11 @@ std::int16_t DlgIFSet::ParseDigits(const QString& text)
 bool DlgIFSet::lanFieldsValid() const
 {
     const std::int16_t port = ParseDigits(TxtLANPort->text());
-    if (port < 0 || port > MaxLANPort)
+    if (port < 0 || port > MaxLanPort)
         return false;
     for (const QLineEdit* box : TxtIPAddr) {
         const std::int16_t octet = ParseDigits(box->text());
-        if (octet < 0 || octet > MaxOctet)
+        if (octet < 0 || octet > MaxLanOctet)
             return false;
     }
     return true;
@@ -311,19 +313,17 @@ std::uint8_t DlgIFSet::chosenInterface() const
 void DlgIFSet::storeSerialAndPorts()
 {
     AppSettings.Interface = chosenInterface();
-    StoreEntry(CboCOMPort, AppSettings.COMPort, 1);
-    if (CboCOMBaud->currentIndex() >= 0)
-        AppSettings.COMBaud = BaudEntries[static_cast<std::size_t>(CboCOMBaud->currentIndex())];
-    StoreEntry(CboCOMParity, AppSettings.COMParity, 0);
-    StoreEntry(CboCOMBitLen, AppSettings.COMBits, 7);
-    StoreEntry(CboCOMStopBit, AppSettings.COMStop, 1);
-    if (CboCOMFlow->currentIndex() >= 0)
-        AppSettings.COMFlow = CboCOMFlow->currentIndex() == 0 ? 0 : 1;
+    StoreValue(CboCOMPort, AppSettings.COMPort);
+    StoreValue(CboCOMBaud, AppSettings.COMBaud);
+    StoreValue(CboCOMParity, AppSettings.COMParity);
+    StoreValue(CboCOMBitLen, AppSettings.COMBits);
+    StoreValue(CboCOMStopBit, AppSettings.COMStop);
+    StoreValue(CboCOMFlow, AppSettings.COMFlow);
     if (CboLPTPort->currentIndex() >= 0) {
-        StoreEntry(CboLPTPort, AppSettings.LPTPort, 1);
+        StoreValue(CboLPTPort, AppSettings.LPTPort);
         AppSettings.LPTAddress = LptBaseAddress(AppSettings.LPTPort);
     }
-    StoreEntry(CboUSBPort, AppSettings.USBPort, 1);
+    StoreValue(CboUSBPort, AppSettings.USBPort);
 }
 
 void DlgIFSet::storeLAN()
@@ -331,12 +331,12 @@ void DlgIFSet::storeLAN()
     // Off the LAN page a field that holds no valid number is passed over
     // silently and the stored value stays.
     const std::int16_t port = ParseDigits(TxtLANPort->text());
-    if (port >= 0 && port <= MaxLANPort)
+    if (port >= 0 && port <= MaxLanPort)
         AppSettings.LANPort = static_cast<std::uint16_t>(port);
     QStringList octets;
     for (std::size_t k = 0; k < TxtIPAddr.size(); ++k) {
         const std::int16_t octet = ParseDigits(TxtIPAddr[k]->text());
-        if (octet >= 0 && octet <= MaxOctet)
+        if (octet >= 0 && octet <= MaxLanOctet)
             AppSettings.LANIPOctets[k] = static_cast<std::uint8_t>(octet);
         octets << QString::number(AppSettings.LANIPOctets[k]);
     }

@@ -16,6 +16,7 @@
 // every access to it returns false. It is tried again at most once a second.
 
 #include "common/unixfd.h"
+#include "link/linkfacts.h"
 #include "link/linkfailure.h"
 #include "link/portio.h"
 #include "link/portresolver.h"
@@ -35,8 +36,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr std::array<std::uint16_t, 3> kBases{0x378, 0x278, 0x3BC}; // LPT1..LPT3
-
 struct Register {
     std::size_t port;     // 0 for LPT1
     std::uint16_t offset; // 0 data, 1 status, 2 control
@@ -44,9 +43,10 @@ struct Register {
 
 std::optional<Register> Locate(std::uint16_t address)
 {
-    for (std::size_t i = 0; i < kBases.size(); ++i) {
-        if (address >= kBases[i] && address <= kBases[i] + 2)
-            return Register{i, static_cast<std::uint16_t>(address - kBases[i])};
+    for (std::size_t i = 0; i < LptBaseAddresses.size(); ++i) {
+        const std::uint16_t base = LptBaseAddresses[i];
+        if (address >= base && address <= base + 2)
+            return Register{i, static_cast<std::uint16_t>(address - base)};
     }
     return std::nullopt;
 }
@@ -71,7 +71,7 @@ private:
     // The claimed port, or nothing when it is not there.
     ParallelPort* claim(std::size_t index);
 
-    std::array<ParallelPort, 3> ports_;
+    std::array<ParallelPort, LptBaseAddresses.size()> ports_;
 };
 
 void PpdevBackend::shutdown()

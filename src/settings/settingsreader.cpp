@@ -4,6 +4,8 @@
 
 #include "settings/settingsfile.h"
 
+#include "link/linkfacts.h"
+
 #include <cmath>
 #include <initializer_list>
 #include <limits>
@@ -78,6 +80,17 @@ std::optional<int> NumberInRange(const Value& value, int minLen, int maxLen, int
     return static_cast<int>(number);
 }
 
+// The number whose decimal text the value is exactly.
+template <typename Numbers>
+std::optional<int> ExactNumber(const Value& value, const Numbers& numbers)
+{
+    for (const int number : numbers) {
+        if (value.upper == QByteArray::number(number))
+            return number;
+    }
+    return std::nullopt;
+}
+
 // The code of the first word that equals the value.
 std::optional<int> Word(const Value& value,
                         std::initializer_list<std::pair<const char*, int>> words)
@@ -95,33 +108,38 @@ template <typename Field, typename Source> void Take(Field& field, const std::op
         field = static_cast<Field>(*v);
 }
 
+// The address as text: the four octets in decimal, joined by dots.
+QString AddressText(const std::array<std::uint8_t, 4>& octets)
+{
+    return QStringLiteral("%1.%2.%3.%4")
+        .arg(octets[0])
+        .arg(octets[1])
+        .arg(octets[2])
+        .arg(octets[3]);
+}
+
 // A LANIP value: four dotted decimal parts, each of the first three one to
 // three characters long. A part whose number does not fit a byte leaves its
 // octet as it was; a malformed value restores the default address.
 void ApplyLanIp(const Value& value, AppSettingsRecord& s)
 {
     auto setOctet = [](std::uint8_t& octet, double number) {
-        if (number >= 0 && number <= 255)
+        if (number >= 0 && number <= MaxLanOctet)
             octet = static_cast<std::uint8_t>(number);
     };
     QByteArray rest = value.upper;
     for (int part = 0; part < 3; ++part) {
         const qsizetype dot = rest.indexOf('.');
-        if (dot < 1 || dot > 3) {
-            const AppSettingsRecord defaults;
-            s.LANIPOctets = defaults.LANIPOctets;
-            s.LANIP = defaults.LANIP;
+        if (dot < 1 || dot > LanOctetDigits) {
+            s.LANIPOctets = DefaultLanAddress;
+            s.LANIP = AddressText(DefaultLanAddress);
             return;
         }
         setOctet(s.LANIPOctets[part], LeadingNumber(rest.left(dot)));
         rest = StripSpaces(rest.mid(dot + 1));
     }
     setOctet(s.LANIPOctets[3], LeadingNumber(rest));
-    s.LANIP = QStringLiteral("%1.%2.%3.%4")
-                  .arg(s.LANIPOctets[0])
-                  .arg(s.LANIPOctets[1])
-                  .arg(s.LANIPOctets[2])
-                  .arg(s.LANIPOctets[3]);
+    s.LANIP = AddressText(s.LANIPOctets);
 }
 
 void ApplyInterface(const Value& v, AppSettingsRecord& s)
@@ -139,20 +157,21 @@ void ApplyInterface(const Value& v, AppSettingsRecord& s)
 
 void ApplyComPort(const Value& v, AppSettingsRecord& s)
 {
-    const std::optional<int> port = NumberInRange(v, 1, 2, 1, 99);
+    const std::optional<int> port = NumberInRange(v, 1, 2, 1, MaxComPort);
     Take(s.COMPort, port);
-    // Port numbers from 16 on are virtual COM ports.
-    if (port && *port >= 16)
+    if (port && *port >= FirstVirtualOnlyComPort)
         s.Interface = VirtualCom;
 }
 
 void ApplyLptPort(const Value& v, AppSettingsRecord& s)
 {
-    const std::optional<int> port = Word(v, {{"1", 1}, {"2", 2}, {"3", 3}});
-    if (!port)
-        return;
-    s.LPTPort = static_cast<std::uint8_t>(*port);
-    s.LPTAddress = LptBaseAddress(s.LPTPort);
+    for (int port = 1; port <= static_cast<int>(LptBaseAddresses.size()); ++port) {
+        if (v.upper == QByteArray::number(port)) {
+            s.LPTPort = static_cast<std::uint8_t>(port);
+            s.LPTAddress = LptBaseAddress(s.LPTPort);
+            return;
+        }
+    }
 }
 
 void ApplyText(QString& field, const Value& v, int minLen, int maxLen)
@@ -170,14 +189,7 @@ const KeyRule KeyRules[] = {
     {"INTERFACE", ApplyInterface},
     {"COMPORT", ApplyComPort},
     {"COMBAUD",
-     [](const Value& v, AppSettingsRecord& s) {
-         Take(s.COMBaud, Word(v, {{"48", 48},
-                                  {"96", 96},
-                                  {"192", 192},
-                                  {"384", 384},
-                                  {"576", 576},
-                                  {"1152", 1152}}));
-     }},
+     [](const Value& v, AppSettingsRecord& s) { Take(s.COMBaud, ExactNumber(v, BaudRates)); }},
     {"COMBITS",
      [](const Value& v, AppSettingsRecord& s) {
          Take(s.COMBits, Word(v, {{"7", 7}, {"8", 8}}));
@@ -197,10 +209,14 @@ const KeyRule KeyRules[] = {
      }},
     {"LPTPORT", ApplyLptPort},
     {"USBPORT",
-     [](const Value& v, AppSettingsRecord& s) { Take(s.USBPort, NumberInRange(v, 1, 2, 1, 15)); }},
+     [](const Value& v, AppSettingsRecord& s) {
+         Take(s.USBPort, NumberInRange(v, 1, 2, 1, MaxUsbPort));
+     }},
     {"LANIP", ApplyLanIp},
-    {"LANPORT", [](const Value& v,
-                   AppSettingsRecord& s) { Take(s.LANPort, NumberInRange(v, 1, 4, 1, 9999)); }},
+    {"LANPORT",
+     [](const Value& v, AppSettingsRecord& s) {
+         Take(s.LANPort, NumberInRange(v, 1, LanPortDigits, 1, MaxLanPort));
+     }},
     {"PORTOPEN", [](const Value& v, AppSettingsRecord& s) { s.PortOpen = v.upper == "TRUE"; }},
     {"SERIALNO", [](const Value& v, AppSettingsRecord& s) { ApplyText(s.SerialNo, v, 10, 10); }},
     {"SNONUMCOL", [](const Value& v,
@@ -240,7 +256,7 @@ void ApplyLine(const QByteArray& line, AppSettingsRecord& s)
 // Rules that need the whole file read first.
 void ApplyFinalRules(AppSettingsRecord& s)
 {
-    if (s.COMPort > 15)
+    if (s.COMPort >= FirstVirtualOnlyComPort)
         s.Interface = VirtualCom;
     // The number part must reach to the end of the code; otherwise the code
     // is taken as having no number part at all.
