@@ -37,7 +37,7 @@ QChar Shown(char byte)
 }
 
 // The reply as ReceiveData gives it: two upper-case digits per byte.
-void CheckHexReply(const QByteArray& bytes)
+void CheckHexReply(const QByteArray& bytes, std::uint8_t modelId)
 {
     const QString hex = Common::BytesToHex(bytes);
     FUZZ_CHECK(hex.size() == 2 * bytes.size());
@@ -50,9 +50,8 @@ void CheckHexReply(const QByteArray& bytes)
     for (qsizetype i = 0; i < bytes.size(); ++i)
         FUZZ_CHECK(text.at(i) == Shown(bytes.at(i)));
 
-    const std::uint8_t modelId = bytes.isEmpty() ? 0 : static_cast<std::uint8_t>(bytes.at(0));
-    FUZZ_CHECK(Common::IsModelIdReply(hex, modelId) == (bytes.size() == 1));
-    FUZZ_CHECK(!Common::IsModelIdReply(hex, static_cast<std::uint8_t>(modelId + 1)));
+    FUZZ_CHECK(Common::IsModelIdReply(hex, modelId) ==
+               (bytes.size() == 1 && static_cast<std::uint8_t>(bytes.at(0)) == modelId));
 
     // GS I 44h: header, ten code bytes, terminator; nothing else is taken.
     const std::optional<QString> code = Common::SerialNoFromReply(hex);
@@ -104,11 +103,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     if (size == 0)
         return 0;
-    Common::ModelId = data[0];
+    const std::uint8_t modelId = data[0]; // the selected model's identifier
     const QByteArray reply(reinterpret_cast<const char*>(data + 1),
                            static_cast<qsizetype>(size - 1));
 
-    CheckHexReply(reply);
+    CheckHexReply(reply, modelId);
     CheckAnyText(QString::fromLatin1(reply));
     // Characters beyond Latin-1 as well, two bytes each.
     QString wide(reply.size() / 2, Qt::Uninitialized);
