@@ -86,8 +86,10 @@ public:
         start({kind, sim->comPort(), kind != Common::USB, sim->iniLines()}, selectedModel);
     }
 
-    // Starts the main window as the program does: load, first activation,
-    // start-up loading from the data folder. The model selected is modelName.
+    // Starts the main window as the program does (load, first activation),
+    // with the state the start-up loading gives from the two files written
+    // here set directly: the splash and its loading are tested elsewhere.
+    // The model selected is modelName.
     void start(const Link& link, const QString& modelName)
     {
         WriteFile(dataDir.filePath(QStringLiteral("Models.Dat")),
@@ -96,11 +98,11 @@ public:
                   "Zentab    06.Dec.26  09:00\r\nModelName = " + modelName.toLatin1() + "\r\n" +
                       link.iniLines + "SerialNo = Printer001\r\n");
         seams.clearMessages();
+        seams.splash([] { Common::SplashMode = false; });
         form = std::make_unique<FrmMain>();
         form->Form_Load();
         QVERIFY(!form->AnotherInstanceRunning());
-        // The state the start-up loading gives from the two files above;
-        // where the loading runs it arrives at the same.
+        // The state the start-up loading gives from the two files above.
         Common::ErrorFlag = false;
         Common::ModelList = Common::ModelListRecord{};
         Common::ModelList.ModelCount = 3;
