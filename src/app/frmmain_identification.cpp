@@ -46,10 +46,7 @@ void FrmMain::CmdSetSNo_Click()
         WriteIdentificationCode(TxtSNo->text(), ModelId);
     }
     AppSettings.SerialNo = TxtSNo->text();
-    UpdateSerialNumber(SNoAdvance);
-    // The same test UpdateSerialNumber advances by.
-    const AppSettingsRecord& s = AppSettings;
-    if (!ErrorFlag && s.AutoInc && s.SNoNumLen != 0)
+    if (UpdateSerialNumber(SNoAdvance))
         saveProgress();
 }
 

@@ -56,10 +56,18 @@ void PushHistory(const QString& code)
 }
 
 // Decides the number to show; in advance mode also records the code.
+// Whether the mode reads the number from the code itself; otherwise the
+// number is StartNum.
+bool NumberFromCode(std::uint8_t mode)
+{
+    const AppSettingsRecord& s = AppSettings;
+    return mode != SNoRefresh && s.SNoNumLen != 0 && s.AutoInc && !ErrorFlag;
+}
+
 std::int32_t DecideNumber(std::uint8_t mode)
 {
     const AppSettingsRecord& s = AppSettings;
-    if (mode == SNoRefresh || s.SNoNumLen == 0 || !s.AutoInc || ErrorFlag)
+    if (!NumberFromCode(mode))
         return s.StartNum;
     std::int32_t n = ReadNumberPart(s.SerialNo, s.SNoNumCol, s.SNoNumLen);
     if (mode == SNoAdvance) {
@@ -72,10 +80,11 @@ std::int32_t DecideNumber(std::uint8_t mode)
 
 } // namespace
 
-void UpdateSerialNumber(std::uint8_t mode)
+bool UpdateSerialNumber(std::uint8_t mode)
 {
     FrmMain& form = MainForm();
     AppSettingsRecord& s = AppSettings;
+    const bool advanced = mode == SNoAdvance && NumberFromCode(mode);
     const std::int32_t n = DecideNumber(mode);
     if (s.SNoNumLen != 0)
         s.SerialNo = WithNumberPart(s.SerialNo, s.SNoNumCol, s.SNoNumLen, n);
@@ -90,6 +99,7 @@ void UpdateSerialNumber(std::uint8_t mode)
     s.StartNum = n;
     form.CmdNumInc->setVisible(s.SNoNumLen != 0);
     form.LblAutoInc->setVisible(s.AutoInc);
+    return advanced;
 }
 
 } // namespace Common

@@ -19,8 +19,9 @@ constexpr int SerialHistorySlots = 11;
 // Earlier codes, oldest first, in slots 0 to HistoryCount - 1 (at most 10).
 extern std::array<QString, SerialHistorySlots> SerialHistory;
 
-// Rewrites the number part of SerialNo for the mode and shows the code.
-void UpdateSerialNumber(std::uint8_t mode);
+// Rewrites the number part of SerialNo for the mode and shows the code. True
+// when the number was advanced.
+bool UpdateSerialNumber(std::uint8_t mode);
 
 // The number in the len characters of code from column col (1-based): leading
 // blanks skipped, decimal digits up to the first other character, 0 if none.

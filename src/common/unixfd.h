@@ -29,4 +29,8 @@ private:
     int fd_ = -1;
 };
 
+// The events of fd pending now (poll with no wait, EINTR retried); 0 when
+// none or when the poll itself failed.
+short PollNow(int fd, short events);
+
 } // namespace Common

@@ -3,6 +3,8 @@
 // settings record when it opens and written back only by "Set". It never
 // touches a port; the main window puts the new settings into effect.
 
+#include "common/appsettings.h"
+
 #include <QDialog>
 #include <array>
 #include <cstdint>
@@ -74,7 +76,7 @@ private:
 
     // Load steps.
     void fillPortLists();
-    void selectSerialEntries();
+    void selectSerialEntries(const Common::AppSettingsRecord& s);
     void showLANFields();
     void selectWinDevice();
 

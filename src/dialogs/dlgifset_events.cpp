@@ -69,7 +69,9 @@ template <typename Field> void StoreValue(const QComboBox* list, Field& field)
 void DlgIFSet::Form_Load()
 {
     fillPortLists();
-    selectSerialEntries();
+    selectSerialEntries(AppSettings);
+    SelectValue(CboLPTPort, AppSettings.LPTPort);
+    SelectValue(CboUSBPort, AppSettings.USBPort);
     showLANFields();
     selectWinDevice();
     if (AppSettings.PortOpen)
@@ -92,16 +94,14 @@ void DlgIFSet::fillPortLists()
     FillList(CboWinDevice, devices);
 }
 
-void DlgIFSet::selectSerialEntries()
+void DlgIFSet::selectSerialEntries(const AppSettingsRecord& s)
 {
-    SelectValue(CboCOMPort, AppSettings.COMPort);
-    SelectValue(CboCOMBaud, AppSettings.COMBaud);
-    SelectValue(CboCOMBitLen, AppSettings.COMBits);
-    SelectValue(CboCOMStopBit, AppSettings.COMStop);
-    SelectValue(CboCOMParity, AppSettings.COMParity);
-    SelectValue(CboCOMFlow, AppSettings.COMFlow);
-    SelectValue(CboLPTPort, AppSettings.LPTPort);
-    SelectValue(CboUSBPort, AppSettings.USBPort);
+    SelectValue(CboCOMPort, s.COMPort);
+    SelectValue(CboCOMBaud, s.COMBaud);
+    SelectValue(CboCOMBitLen, s.COMBits);
+    SelectValue(CboCOMStopBit, s.COMStop);
+    SelectValue(CboCOMParity, s.COMParity);
+    SelectValue(CboCOMFlow, s.COMFlow);
 }
 
 void DlgIFSet::showLANFields()
@@ -211,13 +211,7 @@ void DlgIFSet::CmdInitAll_Click()
 // Each Init row puts its page back to what the dialog shows at a first start.
 void DlgIFSet::initSerialPage()
 {
-    const AppSettingsRecord defaults;
-    SelectValue(CboCOMPort, defaults.COMPort);
-    SelectValue(CboCOMBaud, defaults.COMBaud);
-    SelectValue(CboCOMParity, defaults.COMParity);
-    SelectValue(CboCOMBitLen, defaults.COMBits);
-    SelectValue(CboCOMStopBit, defaults.COMStop);
-    SelectValue(CboCOMFlow, defaults.COMFlow);
+    selectSerialEntries(AppSettingsRecord{});
     ChkVirCOM->setChecked(false);
 }
 

@@ -52,13 +52,9 @@ ssize_t WriteWithoutSigpipe(int fd, const char* data, size_t size)
 
 bool Writable(int fd)
 {
-    pollfd entry{fd, POLLOUT, 0};
-    int n = 0;
-    do
-        n = ::poll(&entry, 1, 0);
-    while (n < 0 && errno == EINTR);
+    const short events = PollNow(fd, POLLOUT);
     // An error on the node (unplugged) is no taken job either.
-    return n == 1 && (entry.revents & POLLOUT) && !(entry.revents & (POLLERR | POLLHUP));
+    return (events & POLLOUT) && !(events & (POLLERR | POLLHUP));
 }
 
 class DeviceNodeRawPrint final : public RawPrintBackend {

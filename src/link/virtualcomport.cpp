@@ -114,14 +114,7 @@ void VirtualComPort::close()
 
 bool VirtualComPort::hungUp() const
 {
-    if (!fd_.valid())
-        return false;
-    pollfd entry{fd_.get(), POLLIN, 0};
-    int n = 0;
-    do
-        n = ::poll(&entry, 1, 0);
-    while (n < 0 && errno == EINTR);
-    return n == 1 && (entry.revents & (POLLHUP | POLLERR | POLLNVAL));
+    return fd_.valid() && (PollNow(fd_.get(), POLLIN) & (POLLHUP | POLLERR | POLLNVAL));
 }
 
 QByteArray VirtualComPort::readAvailable(int maxBytes)

@@ -4,6 +4,8 @@
 // presses on an X server of its own, and is killed; the program started
 // again must write the next code, not one written before.
 
+#include "files.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -13,22 +15,13 @@
 #include <QtTest>
 #include <memory>
 
+using TestSupport::ReadFile;
+using TestSupport::WriteFile;
+
 namespace {
 
 constexpr int kTimeoutMs = 30000; // a loaded machine starts slowly
 const QString kTitle = QStringLiteral("^Identification of Talvik Printers$");
-
-QByteArray ReadFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool WriteFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
 
 // The codes the printer's log says it stored, in order.
 QStringList StoredCodes(const QByteArray& log)

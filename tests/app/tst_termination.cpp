@@ -5,6 +5,8 @@
 #include "common/appsettings.h"
 #include "common/termsignals.h"
 
+#include "files.h"
+
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QFile>
@@ -17,22 +19,13 @@
 
 using namespace Common;
 
+using TestSupport::ReadFile;
+using TestSupport::WriteFile;
+
 namespace {
 
 const int ProcessTimeoutMs = 60000; // a loaded machine starts slowly
 const QByteArray OldHeader = "Zentab    01.Jan.20  00:00";
-
-bool WriteFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-QByteArray ReadFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 } // namespace
 

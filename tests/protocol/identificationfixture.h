@@ -5,6 +5,7 @@
 // boxes captured instead of shown.
 
 #include "capturedmessages.h"
+#include "files.h"
 #include "seams.h"
 
 #include "app/frmmain.h"
@@ -33,13 +34,6 @@ class NoPrinters final : public Common::PrinterCatalog {
 public:
     QList<Common::InstalledPrinter> installedPrinters() override { return {}; }
 };
-
-inline void WriteFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(file.errorString()));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
 
 struct Link {
     std::uint8_t interfaceKind = Common::VirtualCom;
@@ -92,11 +86,13 @@ public:
     // The model selected is modelName.
     void start(const Link& link, const QString& modelName)
     {
-        WriteFile(dataDir.filePath(QStringLiteral("Models.Dat")),
-                  "Zentab model data\r\n35ZX-P700\r\n42ZX-B420\r\n51ZX-Q51\r\n");
-        WriteFile(dataDir.filePath(QStringLiteral("Zentab.ini")),
-                  "Zentab    06.Dec.26  09:00\r\nModelName = " + modelName.toLatin1() + "\r\n" +
-                      link.iniLines + "SerialNo = Printer001\r\n");
+        QVERIFY(
+            TestSupport::WriteFile(dataDir.filePath(QStringLiteral("Models.Dat")),
+                                   "Zentab model data\r\n35ZX-P700\r\n42ZX-B420\r\n51ZX-Q51\r\n"));
+        QVERIFY(TestSupport::WriteFile(
+            dataDir.filePath(QStringLiteral("Zentab.ini")),
+            "Zentab    06.Dec.26  09:00\r\nModelName = " + modelName.toLatin1() + "\r\n" +
+                link.iniLines + "SerialNo = Printer001\r\n"));
         seams.clearMessages();
         seams.splash([] { Common::SplashMode = false; });
         form = std::make_unique<FrmMain>();

@@ -638,10 +638,7 @@ void TestIdentification::progressSavedAfterEachWrite()
 {
     startOn(VirtualCom);
     const QString ini = fx_->dataDir.filePath(QStringLiteral("Zentab.ini"));
-    const auto saved = [&ini] {
-        QFile file(ini);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    };
+    const auto saved = [&ini] { return TestSupport::ReadFile(ini); };
     FrmMain& form = *fx_->form;
     fx_->click(form.CmdSetSNo);
     QVERIFY(saved().contains("SerialNo = Printer002\r\n"));
