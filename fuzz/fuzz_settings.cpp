@@ -5,7 +5,7 @@
 // writer makes of the result.
 #include "fuzzcheck.h"
 
-#include "link/linkfacts.h"
+#include "common/linkfacts.h"
 #include "settings/settingsfile.h"
 
 #include <QByteArray>

@@ -3,6 +3,8 @@
 // program. One instance each, alive for the whole run, touched only on the
 // window thread.
 
+#include "common/linkfacts.h"
+
 #include <QString>
 #include <QStringList>
 #include <array>
@@ -33,11 +35,11 @@ struct AppSettingsRecord {
     std::uint8_t COMStop = 1;
     std::uint8_t COMFlow = 0; // 0 DTR/DSR, otherwise Xon/Xoff
     std::uint8_t LPTPort = 1;
-    std::uint16_t LPTAddress = 0x378;
+    std::uint16_t LPTAddress = LptBaseAddresses[0];
     std::uint8_t USBPort = 1;
-    std::array<std::uint8_t, 4> LANIPOctets{192, 168, 1, 1};
-    QString LANIP = QStringLiteral("192.168.1.1");
-    std::uint16_t LANPort = 9100;
+    std::array<std::uint8_t, 4> LANIPOctets = DefaultLanAddress;
+    QString LANIP = DottedAddress(DefaultLanAddress);
+    std::uint16_t LANPort = DefaultLanPort;
     QString WinDevice;
     QString WinPort;
     std::uint8_t WinPrinterCount = 0;

@@ -2,7 +2,7 @@
 #include "dialogs/dlgifset.h"
 
 #include "dialogs/listcontrols.h"
-#include "link/linkfacts.h"
+#include "common/linkfacts.h"
 
 #include <QCheckBox>
 #include <QComboBox>

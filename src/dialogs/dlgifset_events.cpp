@@ -5,7 +5,7 @@
 #include "common/appsettings.h"
 #include "common/msgbox.h"
 #include "dialogs/listcontrols.h"
-#include "link/linkfacts.h"
+#include "common/linkfacts.h"
 
 #include <QCheckBox>
 #include <QComboBox>

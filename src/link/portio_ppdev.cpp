@@ -16,7 +16,7 @@
 // every access to it returns false. It is tried again at most once a second.
 
 #include "common/unixfd.h"
-#include "link/linkfacts.h"
+#include "common/linkfacts.h"
 #include "link/linkfailure.h"
 #include "link/portio.h"
 #include "link/portresolver.h"

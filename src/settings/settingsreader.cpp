@@ -4,7 +4,7 @@
 
 #include "settings/settingsfile.h"
 
-#include "link/linkfacts.h"
+#include "common/linkfacts.h"
 
 #include <cmath>
 #include <initializer_list>
@@ -108,16 +108,6 @@ template <typename Field, typename Source> void Take(Field& field, const std::op
         field = static_cast<Field>(*v);
 }
 
-// The address as text: the four octets in decimal, joined by dots.
-QString AddressText(const std::array<std::uint8_t, 4>& octets)
-{
-    return QStringLiteral("%1.%2.%3.%4")
-        .arg(octets[0])
-        .arg(octets[1])
-        .arg(octets[2])
-        .arg(octets[3]);
-}
-
 // A LANIP value: four dotted decimal parts, each of the first three one to
 // three characters long. A part whose number does not fit a byte leaves its
 // octet as it was; a malformed value restores the default address.
@@ -132,14 +122,14 @@ void ApplyLanIp(const Value& value, AppSettingsRecord& s)
         const qsizetype dot = rest.indexOf('.');
         if (dot < 1 || dot > LanOctetDigits) {
             s.LANIPOctets = DefaultLanAddress;
-            s.LANIP = AddressText(DefaultLanAddress);
+            s.LANIP = DottedAddress(DefaultLanAddress);
             return;
         }
         setOctet(s.LANIPOctets[part], LeadingNumber(rest.left(dot)));
         rest = StripSpaces(rest.mid(dot + 1));
     }
     setOctet(s.LANIPOctets[3], LeadingNumber(rest));
-    s.LANIP = AddressText(s.LANIPOctets);
+    s.LANIP = DottedAddress(s.LANIPOctets);
 }
 
 void ApplyInterface(const Value& v, AppSettingsRecord& s)

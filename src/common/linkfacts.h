@@ -2,6 +2,7 @@
 // The facts about the printer links that the settings file, the interface
 // dialog and the port drivers must agree on, each kept here once.
 
+#include <QString>
 #include <array>
 #include <cstdint>
 
@@ -31,6 +32,16 @@ constexpr std::uint16_t LptBaseAddress(std::uint8_t lptPort)
 
 // The LAN printer's address until one is set, octet by octet.
 constexpr std::array<std::uint8_t, 4> DefaultLanAddress{192, 168, 1, 1};
+
+// An address as the settings file writes it: "192.168.1.1".
+inline QString DottedAddress(const std::array<std::uint8_t, 4>& octets)
+{
+    return QStringLiteral("%1.%2.%3.%4")
+        .arg(octets[0])
+        .arg(octets[1])
+        .arg(octets[2])
+        .arg(octets[3]);
+}
 
 // The LAN printer's TCP port until one is set.
 constexpr std::uint16_t DefaultLanPort = 9100;
