@@ -133,6 +133,7 @@ void Environment::start(const LinkChoice& link, const QString& modelName)
     // splash and its loading are tested on their own.
     resetGlobals();
     Common::ErrorFlag = false;
+    Common::SplashMode = true; // as Form_Load left it: the start-up runs on the first activation
     auto& models = Common::ModelList;
     models.ModelCount = 3;
     models.ModelNames = {QStringLiteral("ZX-P700"), QStringLiteral("ZX-B420"),

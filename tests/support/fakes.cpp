@@ -82,6 +82,8 @@ bool FakePortIo::initialize()
 void FakePortIo::shutdown()
 {
     ++shutdownCalls;
+    if (shutdownTally)
+        ++*shutdownTally;
     if (port_)
         port_->shutdown();
 }

@@ -80,6 +80,9 @@ public:
     bool available = true; // false: no port I/O on this machine
     int initializeCalls = 0;
     int shutdownCalls = 0;
+    // When set, shutdowns are counted here too: it outlives the fake, which a
+    // replacement destroys.
+    std::shared_ptr<int> shutdownTally;
     QStringList trace;
     QList<int> runs;
 

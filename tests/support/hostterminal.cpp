@@ -6,6 +6,8 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <stdlib.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -19,11 +21,35 @@ HostTerminal::~HostTerminal()
 bool HostTerminal::open(const QString& path)
 {
     close();
-    fd_ = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    return adopt(
+        ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC),
+        path);
+}
+
+bool HostTerminal::openPseudoTerminal()
+{
+    close();
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (master >= 0 && (::grantpt(master) != 0 || ::unlockpt(master) != 0)) {
+        ::close(master);
+        return adopt(-1, {});
+    }
+    if (!adopt(master, master >= 0 ? QString::fromLocal8Bit(::ptsname(master)) : QString()))
+        return false;
+    // The tests open the device from an unprivileged child as well.
+    ::chmod(QFile::encodeName(devicePath_).constData(), 0666);
+    return true;
+}
+
+bool HostTerminal::adopt(int fd, const QString& devicePath)
+{
+    fd_ = fd;
+    devicePath_ = devicePath;
     if (fd_ < 0) {
         lastError_ = errno;
         return false;
     }
+    // Bytes pass unchanged in both directions; a FIFO has no line to set.
     termios settings{};
     if (::tcgetattr(fd_, &settings) == 0) {
         ::cfmakeraw(&settings);

@@ -77,4 +77,11 @@ void SimulatedLink::unplug()
     node.reset();
 }
 
+bool SimulatedLink::plugIn(std::shared_ptr<Sim::SimPrinter> next, const QString& dataFolder)
+{
+    unplug();
+    printer = std::move(next);
+    return attach(dataFolder);
+}
+
 } // namespace SimTest

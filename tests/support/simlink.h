@@ -31,6 +31,8 @@ public:
     bool attach(const QString& dataFolder);
     // The printer is unplugged: the port name leads nowhere.
     void unplug();
+    // The next printer on the bench takes the place of the one there.
+    bool plugIn(std::shared_ptr<Sim::SimPrinter> next, const QString& dataFolder);
 
     std::uint8_t interfaceKind() const { return kind_; }
     // The data folder's entry for the port, and the COM port number.

@@ -65,4 +65,28 @@ void PressKey(QWidget* window, int key)
     QTest::keyClick(target, static_cast<Qt::Key>(key));
 }
 
+bool Operate(QWidget* window, const QString& steps)
+{
+    for (const QString& step : steps.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        const QString name = step.section(QLatin1Char('='), 0, 0);
+        const QString value =
+            step.section(QLatin1Char('='), 1).replace(QLatin1String("%20"), QLatin1String(" "));
+        if (step == QLatin1String("Return") || step == QLatin1String("Escape"))
+            PressKey(window, step == QLatin1String("Return") ? Qt::Key_Return : Qt::Key_Escape);
+        else if (step == QLatin1String("close"))
+            window->close();
+        else if (auto* list = window->findChild<QComboBox*>(name))
+            ChooseEntry(list, value.toInt());
+        else if (auto* rows = window->findChild<QListWidget*>(name))
+            ChooseRow(rows, value.toInt());
+        else if (auto* box = window->findChild<QLineEdit*>(name))
+            TypeText(box, value);
+        else if (auto* button = window->findChild<QAbstractButton*>(name))
+            Click(button);
+        else
+            return false;
+    }
+    return true;
+}
+
 } // namespace TestSupport

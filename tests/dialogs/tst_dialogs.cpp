@@ -1,0 +1,408 @@
+// The dialogs as the operator meets them. The Set menu's three: what "Set"
+// stores into the settings record, what it refuses, that every other way out
+// stores nothing, the interface dialog's pages, the identification dialog's
+// delayed fill, and the printers of a real print service. The start-up: the
+// splash, which cannot be dismissed and loads the settings and model data
+// files, after the notice at a first start; the window ends ready or in its
+// program error state, and only a ready window writes the settings file at
+// exit. The Help menu's notice and version dialog.
+#include "dialogs/dlgifset.h"
+#include "dialogs/dlgmodel.h"
+#include "dialogs/dlgnote.h"
+#include "dialogs/dlgsncfg.h"
+#include "dialogs/dlgver.h"
+#include "environment.h"
+#include "settings/initglobals.h"
+#include "settings/modeldata.h"
+#include "settings/settingsfile.h"
+#include "settingsrecord.h"
+#include "tempcupsd.h"
+#include "widgetdriver.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+#include <cups/cups.h>
+
+using namespace Common;
+using namespace TestSupport;
+
+namespace {
+
+const QString ProgramError = QStringLiteral("Program ERROR!");
+const QByteArray Models = "Zentab models\r\n35ZX-P700\r\n36ZX-P750\r\n";
+
+// Each settings dialog's row: "stored | steps | changed | message": the
+// record the dialog opens on, the steps, what "Set" changes in it ("-":
+// nothing may be stored, "=...": the whole record after) and the box a
+// refused "Set" shows.
+void Row(const char* tag, const QString& row)
+{
+    QTest::newRow(tag) << row;
+}
+void WaysOutRows(const QString& stored, const QString& steps)
+{
+    for (const QString& way : WaysOut)
+        Row(qPrintable(way), stored + " | " + steps + ' ' + way + " | -");
+}
+
+// libcups keeps the server it found first: it is told to read the variable again.
+void UsePrintServer(const QString& server)
+{
+    qputenv("CUPS_SERVER", server.toLocal8Bit());
+    cupsSetServer(nullptr);
+}
+
+// Starts the window with the real splash on the data folder's files; true
+// once it is ready. The splash is tried with Escape and its close box, the
+// notice closed with Enter; seen gets the notice's title and what was wrong.
+bool StartWindow(Environment& env, const std::shared_ptr<QString>& seen)
+{
+    env.install();
+    env.seams.splash(nullptr);
+    env.seams.clock([] { return QDateTime(QDate(2026, 12, 5), QTime(11, 1)); });
+    AnswerModal<DlgVer>([seen](DlgVer& splash) {
+        const bool closable = splash.CmdClose->isVisible();
+        PressKey(&splash, Qt::Key_Escape);
+        splash.close();
+        if (closable || !splash.isVisible())
+            *seen += QLatin1String("splash dismissed ");
+    });
+    // Still waiting after a start without a notice, it must not take a later one.
+    AnswerModalWidget(
+        [record = std::weak_ptr<QString>(seen)](QWidget* widget) {
+            auto* note = qobject_cast<DlgNote*>(widget);
+            const auto seen = record.lock();
+            if (!note || !seen)
+                return false;
+            *seen += note->windowTitle();
+            if (CurrentPointer() != Pointer::Default || ModelList.ModelCount != 0)
+                *seen += QLatin1String(" under the hourglass or after the model data");
+            PressKey(note, Qt::Key_Return);
+            if (note->isVisible())
+                *seen += QLatin1String(" stayed open");
+            return true;
+        },
+        30000);
+    env.openForm(false).Form_Load();
+    env.form->show();
+    const auto ready = [&env] {
+        return env.form->isEnabled() && CurrentPointer() == Pointer::Default;
+    };
+    return QTest::qWaitFor(ready, 30000);
+}
+
+} // namespace
+
+class TestDialogs : public QObject {
+    Q_OBJECT
+
+    std::optional<Environment> env_;
+
+    // Opens the dialog on the stored record, waits until it takes input, runs
+    // the steps and checks how the dialog ended.
+    template <typename Dialog> void run(void (*opened)(Dialog&) = nullptr)
+    {
+        QFETCH(QString, row);
+        const QStringList part = row.split(QStringLiteral(" | "));
+        const QString stored = part.value(0), changed = part.value(2), message = part.value(3);
+        QVERIFY(Apply(AppSettings, stored));
+        Dialog dlg;
+        QVERIFY(ShowAndActivate(&dlg));
+        QTRY_VERIFY(dlg.isEnabled());
+        if (opened)
+            opened(dlg);
+        QVERIFY(Operate(&dlg, part.value(1)));
+        // "Set" is grey on the LAN page: only its handler reaches the LAN check.
+        if constexpr (std::is_same_v<Dialog, DlgIFSet>)
+            if (dlg.isVisible() && dlg.CboIF->currentIndex() == DlgIFSet::LANPage)
+                dlg.CmdSet_Click();
+        const bool set = changed != QLatin1String("-");
+        QCOMPARE(env_->shown(), message.isEmpty() ? QStringList() : QStringList{message});
+        QCOMPARE(dlg.isVisible(), !message.isEmpty()); // refused: open for correcting
+        QCOMPARE(dlg.result(), int(set ? QDialog::Accepted : QDialog::Rejected));
+        QCOMPARE(DialogCancelled, !set);
+        const QString after =
+            set ? (changed.startsWith('=') ? changed.mid(1) : stored + ' ' + changed) : stored;
+        QCOMPARE(Describe(AppSettings), Describe(Record(after)));
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        env_.emplace();
+        DialogCancelled = true; // as the window shows each settings dialog
+        LstWinDrv = QStringList{"Receipt_A", "Kitchen", "Office"};
+        LstWinDrvPorts = QStringList{"file:/dev/null", "ipp://10.0.0.9/ipp", ""};
+        ModelList.ModelCount = 3;
+        ModelList.ModelNames = {"TR-80", "TR-58M", "KX-Q"};
+        ModelList.ModelIndex = 2;
+    }
+    void cleanup() { env_.reset(); }
+
+    void interfaceDialog_data()
+    {
+        QTest::addColumn<QString>("row");
+        Row("serial page, Enter",
+            " | CboCOMPort=2 ChkVirCOM CboCOMBaud=5 CboCOMBitLen=0 CboCOMParity=1 CboCOMStopBit=1 "
+            "CboCOMFlow=1 ChkAlwaysOpen Return | Interface=5 COMPort=3 COMBaud=1152 COMBits=7 "
+            "COMParity=1 COMStop=2 COMFlow=1 PortOpen=1");
+        Row("LPT3",
+            "Interface=2 | CboIF=1 CboLPTPort=2 Return | Interface=1 LPTPort=3 LPTAddress=956");
+        Row("USB015", "Interface=1 | CboIF=2 CboUSBPort=14 Return | Interface=2 USBPort=15");
+        // Untouched, every page shows what is stored; the device is found
+        // whatever its case and stored whatever the page.
+        Row("stored values", "Interface=5 COMPort=7 COMBaud=1152 COMBits=7 COMParity=2 COMStop=2 "
+                             "COMFlow=1 LPTPort=3 LPTAddress=956 USBPort=15 LANPort=80 "
+                             "LANIP=10.0.0.7 PortOpen=1 WinPrinterCount=3 WinDevice=kitchen | "
+                             "CmdSet | WinDevice=Kitchen WinPort=ipp://10.0.0.9/ipp");
+        // From COM16 on the port is virtual only; below, the tick is free again.
+        // A rate not in the list selects nothing and stays.
+        Row("COM16 then COM15", " | CboCOMPort=15 CboCOMPort=14 ChkVirCOM CmdSet | COMPort=15");
+        Row("COM99", "COMBaud=100 | CboCOMPort=98 ChkVirCOM CmdSet | Interface=5 COMPort=99");
+        Row("plain serial stored on COM16", "COMPort=16 | CmdSet | Interface=5");
+        // Off the LAN page a field that holds no valid number is passed over
+        // (and back on the serial page the tick is the stored one again); on
+        // it, the fields are checked before anything is stored.
+        Row("LAN fields not valid",
+            "LANIP=10.0.0.5 LANPort=4000 | ChkVirCOM CboIF=3 TxtIPAddr_1=20 TxtIPAddr_2=1%202 "
+            "TxtIPAddr_3=300 TxtLANPort=91a0 CboIF=0 CmdSet | LANIP=10.20.0.5");
+        Row("LAN fields at their limits",
+            "LANIP=10.0.0.5 LANPort=4000 | CboIF=3 TxtIPAddr_1=20 TxtIPAddr_3=255 TxtLANPort=0 "
+            "CboIF=0 CmdSet | LANIP=10.20.0.255 LANPort=0");
+        Row("LAN page, a box over 255",
+            "Interface=3 | CboCOMPort=4 ChkAlwaysOpen TxtIPAddr_2=256 | - | LAN I/F Error! / "
+            "Please confirm the LAN Port and IP Address.");
+        Row("LAN page, valid", "Interface=3 | CboCOMPort=4 ChkAlwaysOpen TxtIPAddr_2=2 | COMPort=5 "
+                               "PortOpen=1 LANIP=192.168.2.1");
+        Row("Init, serial page",
+            "Interface=5 COMPort=4 COMBaud=96 COMParity=1 COMBits=7 COMStop=2 COMFlow=1 LPTPort=2 "
+            "LPTAddress=632 LANPort=515 PortOpen=1 | CmdInit CmdSet | =LPTPort=2 LPTAddress=632 "
+            "LANPort=515 PortOpen=1");
+        Row("Init, LAN page", "COMPort=4 LANIP=10.1.2.3 LANPort=515 | CboIF=3 CmdInit CboIF=0 "
+                              "CmdSet | LANIP=192.168.1.1 LANPort=9100");
+        Row("All Init", "WinPrinterCount=3 WinDevice=Kitchen Interface=1 COMPort=7 COMBaud=384 "
+                        "COMParity=2 COMBits=7 COMStop=2 COMFlow=1 LPTPort=3 LPTAddress=956 "
+                        "USBPort=9 LANPort=515 LANIP=10.0.0.9 PortOpen=1 | CmdInitAll CmdSet | "
+                        "=WinPrinterCount=3 WinDevice=Receipt_A WinPort=file:/dev/null");
+        Row("a device without a port",
+            "WinPrinterCount=3 | CboIF=4 CboWinDevice=2 CboIF=0 CmdSet | WinDevice=Office");
+        Row("an unknown device", "Interface=4 WinPrinterCount=3 WinDevice=Gone | CboIF=2 CmdSet | "
+                                 "Interface=2 WinDevice=Receipt_A WinPort=file:/dev/null");
+        Row("no printer installed", "WinDevice=Old WinPort=file:/dev/null | CboIF=4 CmdInit "
+                                    "CboIF=0 CmdSet | WinDevice= WinPort=");
+        WaysOutRows("WinPrinterCount=3 Interface=5 COMPort=3",
+                    "CboCOMPort=30 CboCOMBaud=5 ChkVirCOM ChkAlwaysOpen CboIF=3 TxtLANPort=515 "
+                    "CboIF=4 CboWinDevice=1 CboIF=1 CboLPTPort=2 CmdInitAll");
+    }
+    void interfaceDialog()
+    {
+        // Opened, it shows the stored interface's page, with "Set" grey where
+        // the link is not ready, and offers the printers when there are any.
+        run<DlgIFSet>([](DlgIFSet& dlg) {
+            const int stored = AppSettings.Interface;
+            const QGroupBox* pages[] = {dlg.FraSerial, dlg.FraParallel, dlg.FraUSB,
+                                        dlg.FraLAN,    dlg.FraWinDrv,   dlg.FraSerial};
+            for (const QGroupBox* frame : dlg.findChildren<QGroupBox*>())
+                QCOMPARE(frame->isVisible(), frame == pages[stored]);
+            QCOMPARE(dlg.CmdSet->isEnabled(), stored != LAN && stored != WindowsDriver);
+            QCOMPARE(dlg.CboWinDevice->isEnabled(), AppSettings.WinPrinterCount > 0);
+        });
+    }
+
+    void modelDialog_data()
+    {
+        QTest::addColumn<QString>("row");
+        Row("untouched", "ModelName=TR-58M | CmdSet | ");
+        Row("third, Enter", "ModelName=TR-58M | LstModel=2 Return | ModelName=KX-Q");
+        WaysOutRows("ModelName=TR-58M", "LstModel=0");
+    }
+    void modelDialog()
+    {
+        run<DlgModel>();
+        QCOMPARE(ModelList.ModelNames.at(ModelList.ModelIndex - 1u), AppSettings.ModelName);
+    }
+
+    // "Set" takes a code of full length only, whose number part reaches its
+    // end (A) and holds digits only (B).
+    void identificationDialog_data()
+    {
+        QTest::addColumn<QString>("row");
+        Row("full length, Enter", " | TxtSNo=Label0001 Return TxtSNo=Label000123 Return | "
+                                  "SerialNo=Label00012 StartNum=12");
+        Row("stored values", "SerialNo=ABCDE12345 SNoNumCol=6 SNoNumLen=5 SNoAlign=1 SNoSpcChar=42 "
+                             "StartNum=12345 | CmdSet | ");
+        Row("every choice", " | CboAlign=1 ChkAutoInc CboSpcChar=94 CmdSet | SNoAlign=1 AutoInc=0 "
+                            "SNoSpcChar=126 StartNum=0");
+        Row("six digits", " | TxtSNo=Code123456 CboStartNum=4 CboNumLen=6 CmdSet | "
+                          "SerialNo=Code123456 SNoNumCol=5 SNoNumLen=6 StartNum=123456");
+        Row("number past the end", " | TxtSNo=Printer012 CboStartNum=8 CmdSet | "
+                                   "SerialNo=Printer012 SNoNumCol=9 StartNum=12");
+        Row("no number on the last column",
+            " | TxtSNo=ABCDEFGHIJ CboStartNum=9 CboNumLen=0 CmdSet | SerialNo=ABCDEFGHIJ "
+            "SNoNumCol=10 SNoNumLen=0 StartNum=0");
+        const QString refused = " | - | Code ERROR! / Some set items are not correct.";
+        Row("A: number ends early", " | TxtSNo=Pr000inter CboStartNum=2 CmdSet" + refused);
+        Row("A: no number before the end",
+            " | TxtSNo=ABCDEFGHIJ CboStartNum=8 CboNumLen=0 CmdSet" + refused);
+        Row("B: a letter", " | TxtSNo=Printer0A7 CmdSet" + refused);
+        Row("B: a blank", " | TxtSNo=Printer%2007 CmdSet" + refused);
+        WaysOutRows(
+            "", "TxtSNo=Other12345 CboStartNum=5 CboNumLen=5 CboSpcChar=94 CboAlign=1 ChkAutoInc");
+    }
+    void identificationDialog() { run<DlgSNCfg>(); }
+
+    // Grey under the hourglass until the fill 300 ms (here 15 ms) later; closed
+    // before it, the arrow comes back. The code is one byte a character.
+    void identificationFill()
+    {
+        DlgSNCfg{}; // one closed before its fill
+        QCOMPARE(CurrentPointer(), Pointer::Default);
+        DlgSNCfg dlg;
+        QVERIFY(!dlg.isEnabled() && CurrentPointer() == Pointer::Hourglass);
+        QCOMPARE(dlg.TmrInitSet.interval(), 300 * 5 / 100); // at the tests' pace
+        QTRY_VERIFY(dlg.isEnabled());
+        QCOMPARE(CurrentPointer(), Pointer::Default);
+        QVERIFY(!dlg.CboColumns->isEnabled()); // the code length is fixed
+        dlg.TxtSNo->clear();
+        dlg.TxtSNo->insert(QStringLiteral("Label\u0416")); // as a paste
+        QCOMPARE(dlg.TxtSNo->text(), QString());
+    }
+
+    // No scheduler: no printers, at once. A real one: its queues, each offered
+    // with the port it prints to.
+    void printService()
+    {
+        env_->seams.printers(nullptr);
+        UsePrintServer(env_->path(QStringLiteral("no-scheduler.sock")));
+        QElapsedTimer clock;
+        clock.start();
+        InitGlobals();
+        QVERIFY2(clock.elapsed() < 500, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY(LstWinDrv.isEmpty() && AppSettings.WinPrinterCount == 0);
+        if (!TempCupsScheduler::Installed())
+            QSKIP("cupsd or lpadmin is not installed (Debian: cups-daemon, cups-client)");
+        TempCupsScheduler scheduler;
+        QVERIFY2(scheduler.start(), qPrintable(scheduler.failure()));
+        const QString kitchenUri = QStringLiteral("ipp://127.0.0.1:8631/ipp/print");
+        for (const QString& queue :
+             QStringList{"Receipt_A file:/dev/null", "Kitchen-B " + kitchenUri})
+            QVERIFY2(scheduler.addQueue(queue.section(' ', 0, 0), queue.section(' ', 1)),
+                     qPrintable(scheduler.failure()));
+        UsePrintServer(scheduler.socketPath());
+        InitGlobals();
+        QCOMPARE(AppSettings.WinPrinterCount, std::uint8_t(2));
+        const int kitchen = LstWinDrv.indexOf(QStringLiteral("Kitchen-B"));
+        DlgIFSet dlg;
+        QVERIFY(ShowAndActivate(&dlg));
+        QVERIFY(
+            Operate(&dlg, QStringLiteral("CboIF=4 CboWinDevice=%1 CboIF=0 CmdSet").arg(kitchen)));
+        QCOMPARE(Fields(AppSettings, "WinDevice WinPort"), "Kitchen-B " + kitchenUri);
+    }
+    void start_data()
+    {
+        QTest::addColumn<QByteArray>("settings"); // null: no file
+        QTest::addColumn<QByteArray>("models");
+        QTest::addColumn<QString>("window"); // the code box, after the model name when ready
+        QTest::addColumn<QStringList>("titles");
+        QTest::addColumn<QString>("firstText"); // part of the first box's text
+        QTest::addColumn<QByteArray>("saved");  // the settings file after the window closed
+        const QByteArray header = "Zentab    05.Dec.26  11:01\r\n";
+        const QByteArray lines = "COMPort =  3\r\nSerialNo = Counter041\r\nStartNum =  41\r\n";
+        const QByteArray none, good = "Zentab    01.Jan.26  08:00\r\nCOMPort =  3\r\n";
+        const QString error = QStringLiteral("Prg ERROR!");
+        const QStringList failed{"ERROR!", ProgramError};
+        QTest::newRow("first start")
+            << none << Models << "ZX-P700 Printer001" << QStringList() << ""
+            << header + "ModelName = ZX-P700\r\nSerialNo = Printer001\r\n";
+        QTest::newRow("next start")
+            << "Zentab    01.Jan.26  08:00\r\nModelName = zx-p750\r\n" + lines << Models
+            << "ZX-P750 Counter041" << QStringList() << ""
+            << header + "ModelName = ZX-P750\r\n" + lines;
+        const QByteArray wrong = "Settings\r\nCOMPort =  3\r\n";
+        QTest::newRow("settings header wrong")
+            << wrong << Models << error << QStringList{ProgramError}
+            << "The tool environment is damaging." << wrong;
+        QTest::newRow("settings file empty")
+            << QByteArray("") << Models << error << failed << SettingsFileName << QByteArray();
+        QTest::newRow("model data missing")
+            << good << none << error << failed << ModelDataFileName << good;
+        QTest::newRow("model data header wrong")
+            << good << QByteArray("Models\r\n35ZX-P700\r\n") << error
+            << QStringList{"Model Data ERROR!", ProgramError} << "Failed to load the Model data."
+            << good;
+    }
+    void start()
+    {
+        QFETCH(QByteArray, settings);
+        QFETCH(QByteArray, models);
+        QFETCH(QString, window);
+        QFETCH(QStringList, titles);
+        QFETCH(QString, firstText);
+        QFETCH(QByteArray, saved);
+        Environment& env = *env_;
+        QVERIFY(settings.isNull() || env.write(SettingsFileName, settings));
+        QVERIFY(models.isNull() || env.write(ModelDataFileName, models));
+        const auto seen = std::make_shared<QString>();
+        QVERIFY(StartWindow(env, seen));
+        QCOMPARE(*seen, settings.isNull() ? QStringLiteral("Welcome!") : QString());
+        const QString model = titles.isEmpty() ? env.form->TxtModelName->text() + ' ' : QString();
+        QCOMPARE(model + env.form->TxtSNo->text(), window);
+        QCOMPARE(env.titles(), titles);
+        QVERIFY(env.seams.messages().allUnderArrow());
+        QVERIFY(titles.isEmpty() || env.messages().at(0).text.contains(firstText));
+        // What was loaded before a failure stays; the model list stays empty.
+        QCOMPARE(AppSettings.COMPort, settings.startsWith("Zentab") ? 3 : 1);
+        QCOMPARE(ModelList.ModelCount, titles.isEmpty() ? 2 : 0);
+        QCOMPARE(env.read(SettingsFileName), settings);
+        env.form->close();
+        QCOMPARE(env.read(SettingsFileName), saved);
+    }
+
+    // From the Help menu the notice is not the first start's, and the version
+    // dialog a plain one that loads nothing, closed by its button or Escape.
+    void helpMenu()
+    {
+        QVERIFY(env_->write(ModelDataFileName, Models));
+        QVERIFY(StartWindow(*env_, std::make_shared<QString>()));
+        QVERIFY(QFile::remove(env_->path(ModelDataFileName))); // reading it now would fail
+        QString seen;
+        AnswerModal<DlgNote>([&seen](DlgNote& note) {
+            Click(note.CmfClose);
+            seen = note.isVisible() ? QStringLiteral("stayed open") : note.windowTitle();
+        });
+        env_->form->MnuHelpNotice->trigger();
+        for (const bool byButton : {true, false}) {
+            AnswerModal<DlgVer>([&seen, byButton](DlgVer& version) {
+                const bool plain = version.CmdClose->isVisible() && !version.LblInit->isVisible();
+                byButton ? Click(version.CmdClose) : PressKey(&version, Qt::Key_Escape);
+                seen += plain && !version.isVisible() ? " closed" : " stayed or loaded";
+            });
+            env_->form->MnuHelpVersion->trigger();
+        }
+        QCOMPARE(seen, QStringLiteral("Notice closed closed"));
+        QCOMPARE(env_->shown(), QStringList());
+        // The major version in hexadecimal, the others as their last two digits.
+        QCOMPARE(DlgVer::VersionText(31, 5, 123), QStringLiteral(" Version 1F.05.23 "));
+    }
+
+    // One of the few checks on the real clock: the splash shows for its full
+    // 1.5 + 1 + 0.5 + 1 s before the window is ready.
+    void splashFullTimeOnTheRealClock()
+    {
+        env_->seams.waitScale(100);
+        QVERIFY(env_->write(ModelDataFileName, Models));
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(StartWindow(*env_, std::make_shared<QString>()));
+        QVERIFY2(clock.elapsed() >= 4000, qPrintable(QString::number(clock.elapsed())));
+    }
+};
+
+QTEST_MAIN(TestDialogs)
+#include "tst_dialogs.moc"

@@ -1,0 +1,379 @@
+// The settings layer. The two start-up files on disk, Zentab.ini and
+// Models.Dat: which lines and values reading takes, damaged and missing files,
+// the exact bytes the settings are written as and what reading them gives
+// back, and the settings file replaced so that a failed save never damages
+// the one there. Then the interface put into effect on a real main window,
+// and InitGlobals.
+
+#include "app/buildinterfaceinfo.h"
+#include "app/ledindicator.h"
+#include "environment.h"
+#include "files.h"
+#include "link/link.h"
+#include "settings/initglobals.h"
+#include "settings/modeldata.h"
+#include "settings/settingsfile.h"
+#include "settingsrecord.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QPushButton>
+#include <QtTest>
+#include <csignal>
+#include <sys/resource.h>
+
+using namespace Common;
+using namespace TestSupport;
+
+namespace {
+
+const QDateTime WrittenAt(QDate(2026, 12, 5), QTime(11, 1));
+const QByteArray Header = "Zentab    05.Dec.26  11:01\r\n";
+const LoadStatus Done = LoadStatus::Done, Wrong = LoadStatus::WrongHeader,
+                 Failed = LoadStatus::Failed;
+
+// "a|b" as the file lines "a" and "b", each with its CR LF.
+QByteArray Lines(const QByteArray& bars)
+{
+    return bars.isEmpty() ? QByteArray() : QByteArray(bars).replace('|', "\r\n") + "\r\n";
+}
+
+// One start-up file's row of load(): its name, its bytes and what reading gives.
+void Row(const QByteArray& row, const QString& file, const QByteArray& bytes,
+         const QByteArray& expected, LoadStatus status = Done, const char* modelName = "Before")
+{
+    QTest::addRow("%s", row.constData()) << file << bytes << QString::fromLatin1(modelName)
+                                         << status << QString::fromLatin1(expected);
+}
+
+} // namespace
+
+class TestSettings : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    // The header's month is English whatever the locale.
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany)); }
+
+    // A start-up file and what reading it gives: for the settings file the
+    // fields as for Record(), for the model file its list as its lines, "*"
+    // before the one the settings' model name selects, which then takes the
+    // list's spelling. The file stays as it was; only a wrong model file
+    // header shows a message here (the start-up loading shows the rest).
+    void load_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QByteArray>("bytes"); // "(none)": no file; "(folder)": a folder instead
+        QTest::addColumn<QString>("modelName");
+        QTest::addColumn<LoadStatus>("status");
+        QTest::addColumn<QString>("expected");
+        const QString ini = SettingsFileName, dat = ModelDataFileName;
+        // The header and the line ends; a wrong header stops reading before any line.
+        for (const char* header : {"zentab    05.Dec.26  11:01", " Zentab", ""})
+            Row('"' + QByteArray(header) + '"', ini, header + QByteArray("\r\nCOMPort = 3"), "",
+                Wrong);
+        Row("word and more", ini, "Zentabulous\r\nCOMPort = 3", "COMPort=3");
+        Row("LF, CR, no end", ini, "Zentab\nCOMPort = 3\rUSBPort = 4", "COMPort=3 USBPort=4");
+        Row("blank lines", ini, "Zentab\r\n\r\nCOMPort = 3\r\n\n\rUSBPort = 4",
+            "COMPort=3 USBPort=4");
+        // Keys and words are read without regard to case. "Key: value>to|...": the
+        // line "Key = value" setting Key to "to", or nothing where the value is
+        // not taken. An LANIP part out of range keeps that octet, a malformed
+        // address restores the default one.
+        const QByteArray values =
+            "Interface: LPT>1|parallel>1|USB>2|VCOM>5|VirtualCOM>5|2>;COMPort: 100>|0>|03>3|7x>7;"
+            "COMBaud: 1152>1152|48>48|19200>;COMBits: 7>7|6>|07>;COMParity: 1>1|2>2|3>|Mark>;"
+            "COMStop: 2>2|1.5>;COMFlow: 1>1|2>;USBPort: 15>15|16>|015>;AutoInc: 0>;"
+            "LANPort: 9999>9999|10000>|0>;SerialNo: ABCdef1234>ABCdef1234|Abc>|ABCdef12345>;"
+            "ModelName: ab1>ab1|123456789012345>123456789012345|ab>|1234567890123456>;"
+            "StartNum:  25>25|999999>999999|0>0|1000000>|-5>|12abc>12|41.7>42|abc>0;"
+            "SNoNumCol: 9>9|11>|0>;SNoNumLen: 6>6|7>;"
+            "LANIP: 10.0.0.5>10.0.0.5|1000.1.1.1>|300.1.2.3>192.1.2.3|-1.2.3.4>192.2.3.4|"
+            "255.255.255.255>255.255.255.255|printer.local>|010.001.002.003>10.1.2.3|"
+            "10 . 20 . 30 . 40>10.20.30.40|1.2.3.>1.2.3.0|.1.2.3>|a.b.c.d>0.0.0.0|"
+            "1.2.3.99999999999999999999>1.2.3.1";
+        for (const QByteArray& c : values.split(';')) {
+            const QByteArray key = c.split(':')[0];
+            for (const QByteArray& to : c.mid(key.size() + 2).split('|')) {
+                const QByteArray line = key + " = " + to.split('>')[0], value = to.split('>')[1];
+                Row(line, ini, Header + Lines(line), value.isEmpty() ? value : key + '=' + value);
+            }
+        }
+        // "lines>fields": a later line overwrites only when its value is taken,
+        // the "=" stands within the first 11 characters, and a number part
+        // short of the end of the code is dropped.
+        const QByteArray lines =
+            "Interface = USB|interface = com>;Interface = LPT|INTERFACE = Serial>;"
+            "Interface = USB|Interface = LAN>Interface=2;COMPort = 16>COMPort=16 Interface=5;"
+            "comport = 99|Interface = USB>COMPort=99 Interface=5;"
+            "COMPort = 15|Interface = USB>COMPort=15 Interface=2;"
+            "COMParity = Odd|COMParity = NONE>;CoMpArItY = eVeN>COMParity=2;"
+            "comflow = xonxoff>COMFlow=1;COMFlow = 1|COMFlow = DtrDsr>;"
+            "LPTPort = 3|LPTPort = 4>LPTPort=3 LPTAddress=956;portopen = true>PortOpen=1;"
+            "PortOpen = TRUE|PortOpen = yes>;AUTOINC = false|AutoInc = yes>AutoInc=0;"
+            "AutoInc = FALSE|AutoInc = True>;SNoNumCol = 7|SNoNumLen  = 4>SNoNumCol=7;"
+            "SNoNumLen = 0>SNoNumCol=1 SNoNumLen=0;"
+            "SNoNumCol = 9|SNoNumLen = 1>SNoNumCol=9 SNoNumLen=1;"
+            "SNoNumCol = 10|SNoNumLen = 6>SNoNumCol=10 SNoNumLen=6;"
+            "LANIP = 10.20.30.40|LANIP = 300.1.2.3>LANIP=10.1.2.3;"
+            "LANIP = 10.20.30.40|LANIP = 10.20>";
+        for (const QByteArray& c : lines.split(';'))
+            Row(c.split('>')[0], ini, Header + Lines(c.split('>')[0]), c.split('>')[1]);
+        // A model line, stripped of spaces, is two hexadecimal digits, read up
+        // to the first that is not one, and a name: 4 to 19 characters in all.
+        // "line>listed" ("=": as it stands), each followed by "36AB".
+        const QByteArray models = "35 ZX-P700>;   35ZX P700   >35ZX P700;51ABCDEFGHIJKLMNOPQ>=;"
+                                  "51ABCDEFGHIJKLMNOPQR>;35AB>=;35A>;abName>ABName;3GName>03Name;"
+                                  "G3Name>00Name;41Z\xe9nt>=;35\tZX>=";
+        for (const QByteArray& c : models.split(';')) {
+            const QByteArray line = c.split('>')[0], listed = c.split('>')[1];
+            Row(line, dat, Header + Lines(line + "|36AB"),
+                '*' + (listed.isEmpty() ? QByteArray() : (listed == "=" ? line : listed) + '|') +
+                    "36AB");
+        }
+        Row("no models", dat, Header + Lines("  |35 X|12"), "*35ZX-P700");
+        const QByteArray four = Header + Lines("35AAA|36BBB|51QQ|52qq");
+        Row("other case", dat, four, "35AAA|*36BBB|51QQ|52qq", Done, "bbb");
+        Row("first of two", dat, four, "35AAA|36BBB|*51QQ|52qq", Done, "qq");
+        Row("no partial match", dat, four, "*35AAA|36BBB|51QQ|52qq", Done, "BB");
+        const QByteArray seventeen = "30AB|31AB|32AB|33AB|34AB|35AB|36AB|37AB|38AB|39AB|3AAB|3BAB|"
+                                     "3CAB|3DAB|3EAB|3FAB|40CD";
+        Row("sixteen at most", dat, Header + Lines(seventeen), '*' + seventeen.left(79), Done,
+            "CD");
+        // Damaged and missing files.
+        auto damaged = [&](const char* name, LoadStatus status, const QByteArray& expected = {}) {
+            Row(name, *name == 's' ? ini : dat, ReadFile(FixturePath(name)), expected, status);
+        };
+        damaged("settings_truncatedHeader.ini", Wrong);
+        damaged("settings_truncatedMidLine.ini", Done, "ModelName=ZX-P750 COMPort=3");
+        damaged("settings_empty.ini", Failed);
+        damaged("settings_binaryGarbage.ini", Wrong);
+        // Only "COMPort = 3<NUL>" passes: a leading number is read up to the
+        // NUL, while "7<NUL>" is not exactly "7" and "<NUL>1" has no leading number.
+        damaged("settings_binaryAfterHeader.ini", Done, "COMPort=3");
+        damaged("settings_veryLongLines.ini", Done, "StartNum=42 COMPort=4");
+        damaged("settings_nonAscii.ini", Done,
+                "ModelName=Z\351bra-\3341 SerialNo=Pr\357nter001 LPTPort=2 LPTAddress=632");
+        damaged("models_truncatedHeader.dat", Wrong);
+        damaged("models_truncatedMidLine.dat", Done, "*35ZX-P700|36ZX");
+        damaged("models_empty.dat", Failed);
+        damaged("models_binaryGarbage.dat", Wrong);
+        damaged("models_binaryAfterHeader.dat", Done, "*35\xff\xfe");
+        damaged("models_veryLongLines.dat", Done, "*51ZX-Q500");
+        damaged("models_nonAscii.dat", Done, "*41Z\351bra \334|42Z\303\251bra");
+        Row("no settings file", ini, "(none)", "", Failed);
+        Row("no model file", dat, "(none)", "", Failed);
+        Row("a folder for the settings file", ini, "(folder)", "", Failed);
+        Row("settings file too large", ini, "Zentab\r\n" + QByteArray(2 << 20, 'x'), "", Failed);
+    }
+    void load()
+    {
+        QFETCH(QString, file);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, modelName);
+        QFETCH(LoadStatus, status);
+        QFETCH(QString, expected);
+        Environment env;
+        if (bytes == "(folder)")
+            QVERIFY(QDir().mkdir(env.path(file)));
+        else if (bytes != "(none)")
+            QVERIFY(env.write(file, bytes));
+        QDir::setCurrent(QDir::tempPath()); // the data folder counts, not the current one
+        const bool ini = file == SettingsFileName;
+        AppSettings.ModelName = ini ? QString() : modelName;
+        ModelList.ModelCount = 2; // what was there goes
+        const LoadResult result = ini ? LoadSettings() : LoadModelData();
+        QCOMPARE(result.status, status);
+        QStringList models;
+        for (int i = 0; i < ModelList.ModelCount; ++i)
+            models << QString::asprintf("%s%02X", i + 1 == ModelList.ModelIndex ? "*" : "",
+                                        ModelList.ModelIds.at(i)) +
+                          ModelList.ModelNames.at(i);
+        if (ini) {
+            QCOMPARE(CheckSettingsFile(), bytes != "(none)");
+            QCOMPARE(Describe(AppSettings), Describe(Record(expected)));
+        } else {
+            QCOMPARE(models.join(QLatin1Char('|')), expected);
+            QCOMPARE(AppSettings.ModelName, ModelList.ModelCount
+                                                ? ModelList.ModelNames.at(ModelList.ModelIndex - 1)
+                                                : modelName);
+        }
+        QCOMPARE(env.shown(),
+                 !ini && status == Wrong
+                     ? QStringList{"Model Data ERROR! / Failed to load the Model data."}
+                     : QStringList{});
+        if (status == Failed)
+            QVERIFY2(result.description.startsWith(QDir::toNativeSeparators(env.path(file)) + ": "),
+                     qPrintable(result.description));
+        const bool kept = bytes != "(none)" && bytes != "(folder)";
+        QCOMPARE(env.files(), kept ? QStringList{file} : QStringList{});
+        QCOMPARE(env.read(file), kept ? bytes : QByteArray());
+    }
+
+    // A save writes a line only for a setting away from its default and the
+    // code line from the code box's text when it is ten characters long, and
+    // replaces the whole file (here a longer one); "readBack": the record read
+    // back from it. A failed save, on a full disk or with no folder to write
+    // to, is reported and leaves the old file whole with nothing beside it.
+    void save_data()
+    {
+        QTest::addColumn<QString>("settings");
+        QTest::addColumn<QString>("codeBox");
+        QTest::addColumn<QByteArray>("lines"); // or "(disk full)", "(no folder)"
+        QTest::addColumn<QString>("readBack");
+        auto row = [](const char* settings, const char* code, const QByteArray& lines,
+                      const QByteArray& readBack) {
+            QTest::addRow("%s %s", settings, code)
+                << QString::fromLatin1(settings) << QString::fromLatin1(code) << lines
+                << QString::fromLatin1(readBack);
+        };
+        row("Interface=1 COMParity=1 SNoNumCol=9 StartNum=0", "Counter007",
+            "ModelName = |Interface = Parallel|COMParity = Odd|SerialNo = Counter007|"
+            "SNoNumCol =  9|SNoNumLen =  3|StartNum =  0",
+            "Interface=1 COMParity=1 SNoNumCol=9 StartNum=0 SerialNo=Counter007");
+        row("Interface=3 SNoNumLen=2 SerialNo=Printer555", "Counter07",
+            "ModelName = |Interface = LAN|SNoNumCol =  8|SNoNumLen =  2", "SNoNumLen=2");
+        row("Interface=4", "", "ModelName = |Interface = Serial", "");
+        row("Interface=5 COMPort=17", "Z\xe4hler0001",
+            "ModelName = |Interface = VirtualCOM|COMPort =  17|SerialNo = Z\xe4hler0001",
+            "Interface=5 COMPort=17 SerialNo=Z\xe4hler0001");
+        // Every line the file knows, in its order.
+        const char* all =
+            "ModelName=ZX-P700 Interface=2 COMPort=4 COMBaud=96 COMBits=7 COMParity=2 "
+            "COMStop=2 COMFlow=1 LPTPort=2 LPTAddress=632 USBPort=3 LANIP=172.16.0.9 "
+            "LANPort=9101 PortOpen=1 AutoInc=0 SNoNumCol=6 SNoNumLen=5 StartNum=123";
+        row(all, "AB12300000",
+            "ModelName = ZX-P700|Interface = USB|COMPort =  4|COMBaud =  96|COMBits =  7|"
+            "COMParity = Even|COMStop =  2|COMFlow = XonXoff|LPTPort =  2|USBPort =  3|"
+            "LANIP = 172.16.0.9|LANPort =  9101|PortOpen = TRUE|SerialNo = AB12300000|"
+            "AutoInc = FALSE|SNoNumCol =  6|SNoNumLen =  5|StartNum =  123",
+            all + QByteArray(" SerialNo=AB12300000"));
+        row("", "", "(disk full)", "");
+        row("", "", "(no folder)", "");
+    }
+    void save()
+    {
+        QFETCH(QString, settings);
+        QFETCH(QString, codeBox);
+        QFETCH(QByteArray, lines);
+        QFETCH(QString, readBack);
+        Environment env;
+        env.seams.clock([] { return WrittenAt; });
+        const QByteArray old = Header + "ModelName = OLD\r\n" + QByteArray(5000, 'z');
+        QVERIFY(env.write(SettingsFileName, old));
+        AppSettings = Record(settings);
+        if (lines == "(no folder)")
+            DataFolder = env.path(SettingsFileName); // a file where the folder should be
+        // On a full disk the new file breaks off after 20 bytes; the signal that
+        // would end the process is ignored so that the write fails instead.
+        rlimit previous{};
+        getrlimit(RLIMIT_FSIZE, &previous);
+        const rlimit limit{lines == "(disk full)" ? 20 : previous.rlim_cur, previous.rlim_max};
+        const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+        setrlimit(RLIMIT_FSIZE, &limit);
+        const bool saved = SaveSettings(codeBox);
+        setrlimit(RLIMIT_FSIZE, &previous);
+        std::signal(SIGXFSZ, handler);
+        const bool fails = lines.startsWith('(');
+        QCOMPARE(saved, !fails);
+        QCOMPARE(env.read(SettingsFileName), fails ? old : Header + Lines(lines));
+        QCOMPARE(env.files(), QStringList{SettingsFileName});
+        QCOMPARE(env.titles(), fails ? QStringList{"ERROR!"} : QStringList());
+        if (fails) {
+            QVERIFY(env.messages().at(0).text.startsWith(
+                QDir::toNativeSeparators(DataFilePath(SettingsFileName)) + ": "));
+            return;
+        }
+        AppSettings = {};
+        QCOMPARE(LoadSettings().status, Done);
+        QCOMPARE(Describe(AppSettings), Describe(Record(readBack)));
+    }
+
+    // Each interface after serial COM4 was put into effect with its port kept
+    // open: the old port closed while its line still shows, the new line, the
+    // lamp and its timer, "Get S/No." with the two-way flag, a serial port kept
+    // open opened under its line, and the model name editing (model 51h, on the
+    // virtual COM port only).
+    void interface_data()
+    {
+        QTest::addColumn<QString>("setup");
+        QTest::addColumn<bool>("led");
+        QTest::addColumn<bool>("twoWay");
+        QTest::addColumn<QString>("line");
+        auto row = [](const char* setup, bool led, bool twoWay, const char* line) {
+            QTest::newRow(setup) << QString::fromLatin1(setup) << led << twoWay
+                                 << QString::fromLatin1(line);
+        };
+        row("PortOpen=0", false, true,
+            " Serial I/F  (COM4:)\r\n 19200bps,  None-Pariry, 8bits, DTR/DSR");
+        row("COMPort=12 COMBaud=1152 COMParity=2 COMBits=7 COMFlow=1", true, true,
+            " Serial I/F  (COM12:)\r\n 115200bps,  Even-Pariry, 7bits, Xon/Xoff");
+        row("Interface=5 COMPort=20 COMBaud=48 COMParity=1 COMFlow=7", false, true,
+            " Virtual-Serial I/F  (COM20:)\r\n 4800bps,  Odd-Pariry, 8bits, Xon/Xoff");
+        row("Interface=1 PortOpen=0 LPTPort=3", true, true, " Parallel I/F  (LPT3:)");
+        row("Interface=2 USBPort=15", false, false, " USB I/F (USB015)");
+        row("Interface=3 PortOpen=0 LANIP=10.0.0.7 LANPort=9100", true, true,
+            " LAN I/F\r\n IP=10.0.0.7,  Port=9100");
+        row("Interface=4 WinPort=ipp://10.0.0.9/ipp WinDevice=Kitchen", false, false,
+            " Windows Driver  (ipp://10.0.0.9/ipp)\r\n Kitchen");
+    }
+    void interface()
+    {
+        QFETCH(QString, setup);
+        QFETCH(bool, led);
+        QFETCH(bool, twoWay);
+        QFETCH(QString, line);
+        Environment env;
+        env.install();
+        // Each serial call notes the first line of the interface line at that moment.
+        env.serial->context = [] {
+            return HasMainForm() ? " under:" + MainForm().LblIFInfo->text().section('\r', 0, 0)
+                                 : QString();
+        };
+        FrmMain& form = env.openForm(false);
+        ModelId = 0x51;
+        QVERIFY(Apply(AppSettings, QStringLiteral("COMPort=4 PortOpen=1 TwoWayLink=1")));
+        BuildInterfaceInfo();
+        QVERIFY(Apply(AppSettings, setup));
+        BuildInterfaceInfo();
+        QVERIFY(env.serial->calls.contains(QStringLiteral("close under: Serial I/F  (COM4:)")));
+        QCOMPARE(form.LblIFInfo->text(), line);
+        QCOMPARE(!form.LEDPortCondition->isHidden(), led);
+        QCOMPARE(form.TmrPortCheck.isActive(), led);
+        QCOMPARE(form.CmdGetSNo->isEnabled(), twoWay);
+        QCOMPARE(AppSettings.TwoWayLink, twoWay);
+        QCOMPARE(AppSettings.ActiveInterface, AppSettings.Interface);
+        QCOMPARE(MSComm().portOpen(), led && AppSettings.Interface == Serial);
+        if (MSComm().portOpen())
+            QVERIFY(env.serial->calls.contains("open under:" + line.section('\r', 0, 0)));
+        QCOMPARE(form.MnuSetModelName->isEnabled(), AppSettings.Interface == VirtualCom);
+    }
+
+    // Every setting back to its default, with no port I/O on the machine, and
+    // the printers in the order the print service gives them, as many as a
+    // byte counts.
+    void initGlobals()
+    {
+        Environment env;
+        QList<InstalledPrinter> printers;
+        for (int i = 0; i < 300; ++i)
+            printers.append({QString::number(i), QStringLiteral("usb://Talvik/R%1").arg(i)});
+        env.install(printers);
+        env.portIo->available = false;
+        AppSettings = Record("ActiveInterface=1 LPTPort=3 SerialNo=XXXXXXXXXX LANIP=10.0.0.9");
+        DataFolder = QStringLiteral("/elsewhere");
+        WaitPending = true;
+        HistoryCount = 4;
+        LstWinDrv = LstWinDrvPorts = QStringList{QStringLiteral("left over")};
+        InitGlobals();
+        QVERIFY(ErrorFlag && !WaitPending && HistoryCount == 0);
+        QCOMPARE(DataFolder, QDir::currentPath());
+        QCOMPARE(env.portIo->initializeCalls, 1);
+        QCOMPARE(Describe(AppSettings), Describe(Record("WinPrinterCount=255")));
+        QCOMPARE(LstWinDrv.size(), 255);
+        QCOMPARE(LstWinDrv.first() + ' ' + LstWinDrvPorts.last(), "0 usb://Talvik/R254");
+        QCOMPARE(LstWinDrvPorts.size(), 255);
+    }
+};
+
+QTEST_MAIN(TestSettings)
+#include "tst_settings.moc"
