@@ -47,8 +47,12 @@ void FrmMain::openRecord()
     statusBar()->addWidget(LblRecord);
     MnuFileRecord->setVisible(true);
     MnuFileS1->setVisible(true);
-    if (const std::optional<StoreError> error = record_->open())
-        MsgBox(error->text(), RecordErrorTitle);
+    // A store that cannot be used is named in the status line; the message
+    // comes with the first operation, which then sends nothing.
+    if (const std::optional<StoreError> error = record_->open()) {
+        LblRecord->setText(record_->statusText() + QStringLiteral(" (not available)"));
+        LblRecord->setToolTip(error->text());
+    }
 }
 
 void FrmMain::MnuFileRecord_Click()

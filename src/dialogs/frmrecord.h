@@ -50,7 +50,8 @@ public:
     QPushButton* CmdClose = nullptr;
 
     RecordFilter& filter() { return *filter_; }
-    // The rows shown, as CSV with a title line; an empty text when it went.
+    // Writes the rows shown as CSV with a title line; the failure, or an
+    // empty text.
     QString exportTo(const QString& path) const;
 
     void Filter_Change();

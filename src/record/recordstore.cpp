@@ -180,13 +180,12 @@ std::variant<qint64, StoreError> RecordStore::insertEntry(QSqlQuery& query, cons
         "INSERT INTO entries (local_time, utc_time, station, interface_line, model_id, "
         "model_name, operation, value, outcome, again) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?) "
         "RETURNING id"));
-    for (const QVariant& v : {QVariant(now.local), QVariant(now.utc), QVariant(settings_.station),
-                              QVariant(entry.interfaceLine),
-                              QVariant(QStringLiteral("%1").arg(entry.modelId, 2, 16,
-                                                                QLatin1Char('0'))
-                                           .toUpper()),
-                              QVariant(entry.modelName), QVariant(OperationName(entry.operation)),
-                              QVariant(entry.value), QVariant(outcome), QVariant(again ? 1 : 0)})
+    for (const QVariant& v :
+         {QVariant(now.local), QVariant(now.utc), QVariant(settings_.station),
+          QVariant(entry.interfaceLine),
+          QVariant(QStringLiteral("%1").arg(entry.modelId, 2, 16, QLatin1Char('0')).toUpper()),
+          QVariant(entry.modelName), QVariant(OperationName(entry.operation)),
+          QVariant(entry.value), QVariant(outcome), QVariant(again ? 1 : 0)})
         query.addBindValue(v);
     if (!query.exec() || !query.next())
         return failure(query);
@@ -218,6 +217,13 @@ ClaimResult RecordStore::claim(const Entry& entry)
     } else if (!std::holds_alternative<StoreError>(result)) {
         query.exec(QStringLiteral("ROLLBACK"));
     }
+    auto* taken = std::get_if<TakenByOther>(&result);
+    if (taken && taken->station.isEmpty()) {
+        query.prepare(QStringLiteral("SELECT station FROM claims WHERE code = ?"));
+        query.addBindValue(entry.value);
+        taken->station =
+            query.exec() && query.next() ? query.value(0).toString() : QStringLiteral("(unknown)");
+    }
     return result;
 }
 
@@ -242,14 +248,14 @@ ClaimResult RecordStore::claimIn(QSqlQuery& query, const Entry& entry)
     query.prepare(QStringLiteral("INSERT INTO claims (code, station, state, entry_id, local_time, "
                                  "utc_time) VALUES (?, ?, ?, ?, ?, ?) "
                                  "ON CONFLICT (code) DO NOTHING RETURNING code"));
-    for (const QVariant& v : {QVariant(entry.value), QVariant(settings_.station),
-                              QVariant(Writing), QVariant(std::get<qint64>(id)),
-                              QVariant(now.local), QVariant(now.utc)})
+    for (const QVariant& v :
+         {QVariant(entry.value), QVariant(settings_.station), QVariant(Writing),
+          QVariant(std::get<qint64>(id)), QVariant(now.local), QVariant(now.utc)})
         query.addBindValue(v);
     if (!query.exec())
         return failure(query);
     if (!query.next())
-        return TakenByOther{QStringLiteral("another station")};
+        return TakenByOther{}; // the station is looked up after the rollback
     return Claimed{Claim{std::get<qint64>(id), entry.value, false}};
 }
 
@@ -284,9 +290,9 @@ std::optional<StoreError> RecordStore::finish(const Claim& claim, Common::Outcom
             "VALUES (?, ?, ?, ?, ?, ?) ON CONFLICT (code) DO UPDATE SET "
             "station = excluded.station, state = excluded.state, entry_id = excluded.entry_id, "
             "local_time = excluded.local_time, utc_time = excluded.utc_time"));
-        for (const QVariant& v : {QVariant(claim.code), QVariant(settings_.station),
-                                  QVariant(Written), QVariant(claim.entryId), QVariant(now.local),
-                                  QVariant(now.utc)})
+        for (const QVariant& v :
+             {QVariant(claim.code), QVariant(settings_.station), QVariant(Written),
+              QVariant(claim.entryId), QVariant(now.local), QVariant(now.utc)})
             query.addBindValue(v);
     } else {
         // Not written: the code is free again, unless a printer already
@@ -314,10 +320,10 @@ std::variant<bool, StoreError> RecordStore::isHeld(const QString& code)
 
 QStringList RecordStore::ColumnTitles()
 {
-    return {QStringLiteral("No."),       QStringLiteral("Local time"), QStringLiteral("UTC"),
-            QStringLiteral("Station"),   QStringLiteral("Interface"),  QStringLiteral("Model ID"),
-            QStringLiteral("Model"),     QStringLiteral("Operation"),  QStringLiteral("Code or name"),
-            QStringLiteral("Outcome"),   QStringLiteral("Again")};
+    return {QStringLiteral("No."),     QStringLiteral("Local time"), QStringLiteral("UTC"),
+            QStringLiteral("Station"), QStringLiteral("Interface"),  QStringLiteral("Model ID"),
+            QStringLiteral("Model"),   QStringLiteral("Operation"),  QStringLiteral("Code or name"),
+            QStringLiteral("Outcome"), QStringLiteral("Again")};
 }
 
 QString RecordStore::LatestQuery(int limit)
