@@ -39,6 +39,12 @@ Stamp Now()
             now.toUTC().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ssZ"))};
 }
 
+// Every text column is NOT NULL; a null QString would bind as NULL.
+QVariant Text(const QString& text)
+{
+    return text.isNull() ? QVariant(QStringLiteral("")) : QVariant(text);
+}
+
 const QString Writing = QStringLiteral("writing");
 const QString Written = QStringLiteral("written");
 
@@ -180,12 +186,11 @@ std::variant<qint64, StoreError> RecordStore::insertEntry(QSqlQuery& query, cons
         "INSERT INTO entries (local_time, utc_time, station, interface_line, model_id, "
         "model_name, operation, value, outcome, again) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?) "
         "RETURNING id"));
+    const QString modelId = QStringLiteral("%1").arg(entry.modelId, 2, 16, QLatin1Char('0'));
     for (const QVariant& v :
-         {QVariant(now.local), QVariant(now.utc), QVariant(settings_.station),
-          QVariant(entry.interfaceLine),
-          QVariant(QStringLiteral("%1").arg(entry.modelId, 2, 16, QLatin1Char('0')).toUpper()),
-          QVariant(entry.modelName), QVariant(OperationName(entry.operation)),
-          QVariant(entry.value), QVariant(outcome), QVariant(again ? 1 : 0)})
+         {Text(now.local), Text(now.utc), Text(settings_.station), Text(entry.interfaceLine),
+          Text(modelId.toUpper()), Text(entry.modelName), Text(OperationName(entry.operation)),
+          Text(entry.value), Text(outcome), QVariant(again ? 1 : 0)})
         query.addBindValue(v);
     if (!query.exec() || !query.next())
         return failure(query);
@@ -249,7 +254,7 @@ ClaimResult RecordStore::claimIn(QSqlQuery& query, const Entry& entry)
                                  "utc_time) VALUES (?, ?, ?, ?, ?, ?) "
                                  "ON CONFLICT (code) DO NOTHING RETURNING code"));
     for (const QVariant& v :
-         {QVariant(entry.value), QVariant(settings_.station), QVariant(Writing),
+         {Text(entry.value), Text(settings_.station), QVariant(Writing),
           QVariant(std::get<qint64>(id)), QVariant(now.local), QVariant(now.utc)})
         query.addBindValue(v);
     if (!query.exec())
@@ -290,9 +295,8 @@ std::optional<StoreError> RecordStore::finish(const Claim& claim, Common::Outcom
             "VALUES (?, ?, ?, ?, ?, ?) ON CONFLICT (code) DO UPDATE SET "
             "station = excluded.station, state = excluded.state, entry_id = excluded.entry_id, "
             "local_time = excluded.local_time, utc_time = excluded.utc_time"));
-        for (const QVariant& v :
-             {QVariant(claim.code), QVariant(settings_.station), QVariant(Written),
-              QVariant(claim.entryId), QVariant(now.local), QVariant(now.utc)})
+        for (const QVariant& v : {Text(claim.code), Text(settings_.station), QVariant(Written),
+                                  QVariant(claim.entryId), QVariant(now.local), QVariant(now.utc)})
             query.addBindValue(v);
     } else {
         // Not written: the code is free again, unless a printer already

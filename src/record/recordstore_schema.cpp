@@ -46,6 +46,9 @@ std::optional<StoreError> RecordStore::createSchema()
     if (!begin(query))
         return failure(query);
     if (isPostgres()) {
+        // "already exists, skipping" on every connection is no news.
+        if (!query.exec(QStringLiteral("SET client_min_messages = warning")))
+            return failure(query);
         query.prepare(QStringLiteral("SELECT pg_advisory_xact_lock(?)"));
         query.addBindValue(SchemaLockKey);
         if (!query.exec())

@@ -93,6 +93,11 @@ public:
             dataDir.filePath(QStringLiteral("Zentab.ini")),
             "Zentab    06.Dec.26  09:00\r\nModelName = " + modelName.toLatin1() + "\r\n" +
                 link.iniLines + "SerialNo = Printer001\r\n"));
+        // The record is off unless the test set it up: off, the program
+        // must behave as it always has.
+        const QString recordIni = dataDir.filePath(QStringLiteral("Record.ini"));
+        if (!QFile::exists(recordIni))
+            QVERIFY(TestSupport::WriteFile(recordIni, "Store = off\r\n"));
         seams.clearMessages();
         seams.splash([] { Common::SplashMode = false; });
         form = std::make_unique<FrmMain>();
