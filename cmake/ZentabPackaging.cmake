@@ -27,6 +27,10 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # dpkg-shlibdeps (dpkg-dev) works out Depends from the linked libraries, so
 # the Qt and CUPS packages follow what the build actually used.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Qt's SQL drivers are plugins, which dpkg-shlibdeps does not see: the record
+# on one station needs SQLite's, a line's shared record PostgreSQL's.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6sql6-sqlite")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libqt6sql6-psql")
 
 set(CPACK_SOURCE_GENERATOR TXZ)
 set(CPACK_SOURCE_IGNORE_FILES "/\\\\.git/" "/build[^/]*/" "/dist/" "/data/" "~$")

@@ -16,6 +16,8 @@ int main(int argc, char* argv[])
         return 0;
     case CommandLine::Refused:
         return 2;
+    case CommandLine::Failed:
+        return 1;
     case CommandLine::Run:
         break;
     }

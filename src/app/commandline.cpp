@@ -1,9 +1,14 @@
-// The command line: --help and --version answered on the terminal.
+// The command line: --help, --version and --print-record answered on the
+// terminal.
 #include "app/commandline.h"
+
+#include "record/csv.h"
+#include "record/recordstore.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDir>
 #include <cstdio>
 
 namespace {
@@ -34,6 +39,26 @@ void AddToolkitOptions(QCommandLineParser& parser)
     }
 }
 
+// The record of the data folder (the current folder), newest entry first, as
+// CSV on standard output.
+CommandLine PrintRecord()
+{
+    const Record::RecordSettings settings = Record::ReadRecordSettings(QDir::currentPath());
+    if (settings.store == Record::StoreKind::Off) {
+        std::fputs("zentab: the record is switched off here\n", stderr);
+        return CommandLine::Failed;
+    }
+    Record::RecordStore store(settings);
+    const auto rows = store.latest(1000000);
+    if (const auto* error = std::get_if<Record::StoreError>(&rows)) {
+        std::fprintf(stderr, "zentab: %s\n", qUtf8Printable(error->text()));
+        return CommandLine::Failed;
+    }
+    for (const QStringList& row : std::get<QList<QStringList>>(rows))
+        std::fputs(qUtf8Printable(Record::CsvLine(row)), stdout);
+    return CommandLine::Answered;
+}
+
 } // namespace
 
 // --help and --version are answered on the terminal, before anything needs a
@@ -50,13 +75,17 @@ CommandLine HandleCommandLine(int argc, char* argv[])
     parser.setApplicationDescription(
         QStringLiteral("Identifies receipt printers: writes identification codes and model names\n"
                        "into them and reads them back. The current folder is the data folder:\n"
-                       "Zentab.ini and Models.Dat are kept there."));
+                       "Zentab.ini, Models.Dat and the record are kept there."));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("Displays this help and exits."));
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
                                      QStringLiteral("Displays the version and exits."));
+    const QCommandLineOption printRecord(
+        QStringLiteral("print-record"),
+        QStringLiteral("Prints the record's entries as CSV, newest first, and exits."));
     parser.addOption(help);
     parser.addOption(version);
+    parser.addOption(printRecord);
     AddToolkitOptions(parser);
 
     if (!parser.parse(arguments)) {
@@ -75,6 +104,11 @@ CommandLine HandleCommandLine(int argc, char* argv[])
         std::printf("%s %s\n", qUtf8Printable(QCoreApplication::applicationName()),
                     qUtf8Printable(QCoreApplication::applicationVersion()));
         return CommandLine::Answered;
+    }
+    if (parser.isSet(printRecord)) {
+        // Qt SQL finds its drivers through an application object.
+        QCoreApplication core(argc, argv);
+        return PrintRecord();
     }
     return CommandLine::Run;
 }

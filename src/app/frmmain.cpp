@@ -13,6 +13,7 @@
 #include "dialogs/dlgver.h"
 #include "link/link.h"
 #include "link/portio.h"
+#include "record/recordstore.h"
 #include "settings/initglobals.h"
 #include "settings/settingsfile.h"
 
@@ -73,6 +74,7 @@ FrmMain::~FrmMain()
 
 void FrmMain::initConnections()
 {
+    connect(MnuFileRecord, &QAction::triggered, this, &FrmMain::MnuFileRecord_Click);
     connect(MnuFileExit, &QAction::triggered, this, &FrmMain::MnuFileExit_Click);
     connect(MnuSetModelName, &QAction::triggered, this, &FrmMain::MnuSetModelName_Click);
     connect(TxtSNo, &QLineEdit::textChanged, this, &FrmMain::TxtSNo_Change);
@@ -193,6 +195,7 @@ void FrmMain::fillFromSettings()
     BuildInterfaceInfo();
     ApplySelectedModel();
     UpdateSerialNumber(SNoRefresh);
+    openRecord();
 }
 
 void FrmMain::Form_Unload()

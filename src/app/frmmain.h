@@ -5,10 +5,14 @@
 // MainForm(), as they would a form's controls.
 
 #include "common/waitms.h"
+#include "protocol/identification.h"
+#include "record/recordstore.h"
 
 #include <QMainWindow>
 #include <QTimer>
 #include <array>
+#include <memory>
+#include <optional>
 
 class QAction;
 class QApplication;
@@ -45,10 +49,13 @@ public:
     QLabel* LblIFInfo = nullptr;
     Common::LedIndicator* LEDPortCondition = nullptr;
     QFrame* Line1 = nullptr;
+    QLabel* LblRecord = nullptr; // the store in use, in the status line; none with the record off
     QTimer TmrPortCheck;
     Common::WaitTimer TmrWait;
 
     QMenu* MnuFile = nullptr;
+    QAction* MnuFileRecord = nullptr; // shown while the record is on
+    QAction* MnuFileS1 = nullptr;
     QAction* MnuFileExit = nullptr;
     QMenu* MnuSet = nullptr;
     QAction* MnuSetIF = nullptr;
@@ -72,6 +79,7 @@ public:
     void Form_Activate();
     void Form_Unload();
     void TmrPortCheck_Timer();
+    void MnuFileRecord_Click();
     void MnuFileExit_Click();
     void MnuSetIF_Click();
     void MnuSetModel_Click();
@@ -106,10 +114,26 @@ private:
     // Saves the settings after a code went into a printer.
     void saveProgress();
 
+    // The production record (frmmain_record.cpp).
+    struct CodeClaim {
+        bool proceed = true;                // false: nothing may be sent
+        std::optional<Record::Claim> claim; // none with the record off
+    };
+    void openRecord();
+    CodeClaim claimCode(const QString& code);
+    void showNextFreeCode(const QString& code, const QString& station);
+    Record::Entry recordEntry(Record::Operation operation, const QString& value,
+                              Common::Outcome outcome) const;
+    // Records how an operation ended; a write's value is written, a read's
+    // is what came back.
+    Common::OutcomeHook recordHook(Record::Operation operation, const QString& written = {},
+                                   const std::optional<Record::Claim>& claim = {});
+
     QPushButton* defaultButton_ = nullptr;
     bool anotherInstance_ = false;
     bool unloaded_ = false;
     bool progressSaveFailing_ = false; // its message was shown; not again until a save works
+    std::unique_ptr<Record::RecordStore> record_; // none with the record off
 };
 
 namespace Common {

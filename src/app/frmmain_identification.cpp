@@ -43,7 +43,14 @@ void FrmMain::CmdSetSNo_Click()
     }
     {
         BusyState busy;
-        WriteIdentificationCode(TxtSNo->text(), ModelId);
+        // The record's claim comes first: a code it refuses is not sent.
+        const CodeClaim claim = claimCode(TxtSNo->text());
+        if (!claim.proceed) {
+            ErrorFlag = true;
+            return;
+        }
+        WriteIdentificationCode(TxtSNo->text(), ModelId,
+                                recordHook(Record::Operation::SetSNo, TxtSNo->text(), claim.claim));
     }
     AppSettings.SerialNo = TxtSNo->text();
     if (UpdateSerialNumber(SNoAdvance))
@@ -66,19 +73,22 @@ void FrmMain::CmdGetSNo_Click()
 {
     CmdNumInc->hide();
     BusyState busy;
-    if (const std::optional<QString> code = ReadIdentificationCode(ModelId))
+    if (const std::optional<QString> code =
+            ReadIdentificationCode(ModelId, recordHook(Record::Operation::GetSNo)))
         ShowReadValue(TxtSNo, *code, AppSettings.SNoLength);
 }
 
 void FrmMain::CmdRegModel_Click()
 {
     BusyState busy;
-    WriteModelName(TxtModelName->text(), ModelId);
+    WriteModelName(TxtModelName->text(), ModelId,
+                   recordHook(Record::Operation::SetModelName, TxtModelName->text()));
 }
 
 void FrmMain::CmdGetModel_Click()
 {
     BusyState busy;
-    if (const std::optional<QString> name = ReadModelName(ModelId))
+    if (const std::optional<QString> name =
+            ReadModelName(ModelId, recordHook(Record::Operation::GetModelName)))
         ShowReadValue(TxtModelName, *name, ModelNameTypingLimit);
 }

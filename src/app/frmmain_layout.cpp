@@ -122,6 +122,10 @@ void FrmMain::createMenus()
     };
 
     MnuFile = Named(menuBar()->addMenu(QStringLiteral("&File")), "MnuFile");
+    MnuFileRecord = action(MnuFile, "MnuFileRecord", QStringLiteral("&Record ..."));
+    MnuFileS1 = separator(MnuFile, "MnuFileS1");
+    MnuFileRecord->setVisible(false);
+    MnuFileS1->setVisible(false);
     MnuFileExit = action(MnuFile, "MnuFileExit", QStringLiteral("E&xit"));
     MnuFileExit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 

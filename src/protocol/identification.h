@@ -5,8 +5,11 @@
 // failures are shown to the operator and left in ErrorFlag. The caller holds
 // the window in its busy state around them.
 
+#include "common/outcome.h"
+
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 namespace Common {
@@ -23,13 +26,18 @@ bool PrinterConfirmation(Confirmation kind, std::uint8_t modelId);
 // failed send.
 QString QueryStep(const QString& query);
 
+// Told how an operation ended (and the value read, if any) before anything
+// of it is shown: the record keeps it first.
+using OutcomeHook = std::function<void(Outcome outcome, const QString& value)>;
+
 // "Set S/No." and "Set Model Name": the value stored in a printer of model
 // modelId. ErrorFlag tells whether it went through.
-void WriteIdentificationCode(const QString& code, std::uint8_t modelId);
-void WriteModelName(const QString& name, std::uint8_t modelId);
+void WriteIdentificationCode(const QString& code, std::uint8_t modelId,
+                             const OutcomeHook& ended = {});
+void WriteModelName(const QString& name, std::uint8_t modelId, const OutcomeHook& ended = {});
 // "Get S/No." and "Get Model name": the value the printer holds, or nothing
 // (ErrorFlag set, the failure shown).
-std::optional<QString> ReadIdentificationCode(std::uint8_t modelId);
-std::optional<QString> ReadModelName(std::uint8_t modelId);
+std::optional<QString> ReadIdentificationCode(std::uint8_t modelId, const OutcomeHook& ended = {});
+std::optional<QString> ReadModelName(std::uint8_t modelId, const OutcomeHook& ended = {});
 
 } // namespace Common

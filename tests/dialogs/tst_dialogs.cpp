@@ -129,7 +129,7 @@ class TestDialogs : public QObject {
         QCOMPARE(DialogCancelled, !set);
         const QString after =
             set ? (changed.startsWith('=') ? changed.mid(1) : stored + ' ' + changed) : stored;
-        QCOMPARE(Describe(AppSettings), Describe(Record(after)));
+        QCOMPARE(Describe(AppSettings), Describe(TestSupport::SettingsWith(after)));
     }
 
 private Q_SLOTS:

@@ -1,18 +1,19 @@
 # Fails when a source file includes a header of a layer above its own, or of
 # a sibling layer. Layers, bottom up:
-#   common; link; settings and protocol (siblings); dialogs; app
+#   common; link; settings, protocol and record (siblings); dialogs; app
 # The simulated printer stands on common and link only.
 # Run as: cmake -DSOURCE_DIR=<repo> -P check_layers.cmake
 set(rank_common 0)
 set(rank_link 1)
 set(rank_settings 2)
 set(rank_protocol 2)
+set(rank_record 2)
 set(rank_dialogs 3)
 set(rank_app 4)
 set(rank_sim 2)
 
 set(violations "")
-foreach(layer common link settings protocol dialogs app sim)
+foreach(layer common link settings protocol record dialogs app sim)
     if(layer STREQUAL "sim")
         set(folder ${SOURCE_DIR}/sim)
     else()

@@ -162,6 +162,8 @@ private Q_SLOTS:
         printer.close();
     }
 
+    // The conversions.
+
     void convert_data()
     {
         QTest::addColumn<int>("conversion");
@@ -227,6 +229,8 @@ private Q_SLOTS:
                 : "refused";
         QTEST(out, "out");
     }
+
+    // Serial, through the scripted control.
 
     void serial_data()
     {
@@ -338,6 +342,8 @@ private Q_SLOTS:
         QVERIFY(env->messages().isEmpty()); // not ready: the operation reports it
     }
 
+    // Parallel: the register trace against the simulated peripheral.
+
     void parallel_data()
     {
         QTest::addColumn<int>("fault");
@@ -425,6 +431,8 @@ private Q_SLOTS:
         QCOMPARE(ReadLptRegister(1), std::uint8_t{0xDF}); // idle and ready, undriven bits high
     }
 
+    // The system's devices.
+
     // The line as the tty sees it (a pseudo-terminal always reads back 8 data
     // bits without parity), and the bytes: the counts pull from the device
     // and the output goes out without the event loop, as the link runs none.
@@ -475,8 +483,8 @@ private Q_SLOTS:
         std::unique_ptr<SerialControl> otherProgram;
         if (held)
             QVERIFY((otherProgram = OpenSerial())->portOpen());
-        else
-            printer.close(); // the pseudo-terminal goes with its master
+        else // the entry leads nowhere
+            QVERIFY(QFile::remove(env->path("COM16")) && QFile::link("none", env->path("COM16")));
         const QString text = OpenSerial()->errorString();
         QVERIFY2(text.startsWith(QString::fromLocal8Bit(std::strerror(held ? EBUSY : ENOENT))) &&
                      text.endsWith(held ? printer.devicePath() : env->path("COM16")),

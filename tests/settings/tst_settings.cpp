@@ -55,7 +55,7 @@ private Q_SLOTS:
     void initTestCase() { QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany)); }
 
     // A start-up file and what reading it gives: for the settings file the
-    // fields as for Record(), for the model file its list as its lines, "*"
+    // fields as for SettingsWith(), for the model file its list as its lines, "*"
     // before the one the settings' model name selects, which then takes the
     // list's spelling. The file stays as it was; only a wrong model file
     // header shows a message here (the start-up loading shows the rest).
@@ -190,7 +190,7 @@ private Q_SLOTS:
                           ModelList.ModelNames.at(i);
         if (ini) {
             QCOMPARE(CheckSettingsFile(), bytes != "(none)");
-            QCOMPARE(Describe(AppSettings), Describe(Record(expected)));
+            QCOMPARE(Describe(AppSettings), Describe(SettingsWith(expected)));
         } else {
             QCOMPARE(models.join(QLatin1Char('|')), expected);
             QCOMPARE(AppSettings.ModelName, ModelList.ModelCount
@@ -260,7 +260,7 @@ private Q_SLOTS:
         env.seams.clock([] { return WrittenAt; });
         const QByteArray old = Header + "ModelName = OLD\r\n" + QByteArray(5000, 'z');
         QVERIFY(env.write(SettingsFileName, old));
-        AppSettings = Record(settings);
+        AppSettings = SettingsWith(settings);
         if (lines == "(no folder)")
             DataFolder = env.path(SettingsFileName); // a file where the folder should be
         // On a full disk the new file breaks off after 20 bytes; the signal that
@@ -285,7 +285,7 @@ private Q_SLOTS:
         }
         AppSettings = {};
         QCOMPARE(LoadSettings().status, Done);
-        QCOMPARE(Describe(AppSettings), Describe(Record(readBack)));
+        QCOMPARE(Describe(AppSettings), Describe(SettingsWith(readBack)));
     }
 
     // Each interface after serial COM4 was put into effect with its port kept
@@ -359,7 +359,8 @@ private Q_SLOTS:
             printers.append({QString::number(i), QStringLiteral("usb://Talvik/R%1").arg(i)});
         env.install(printers);
         env.portIo->available = false;
-        AppSettings = Record("ActiveInterface=1 LPTPort=3 SerialNo=XXXXXXXXXX LANIP=10.0.0.9");
+        AppSettings =
+            SettingsWith("ActiveInterface=1 LPTPort=3 SerialNo=XXXXXXXXXX LANIP=10.0.0.9");
         DataFolder = QStringLiteral("/elsewhere");
         WaitPending = true;
         HistoryCount = 4;
@@ -368,7 +369,7 @@ private Q_SLOTS:
         QVERIFY(ErrorFlag && !WaitPending && HistoryCount == 0);
         QCOMPARE(DataFolder, QDir::currentPath());
         QCOMPARE(env.portIo->initializeCalls, 1);
-        QCOMPARE(Describe(AppSettings), Describe(Record("WinPrinterCount=255")));
+        QCOMPARE(Describe(AppSettings), Describe(SettingsWith("WinPrinterCount=255")));
         QCOMPARE(LstWinDrv.size(), 255);
         QCOMPARE(LstWinDrv.first() + ' ' + LstWinDrvPorts.last(), "0 usb://Talvik/R254");
         QCOMPARE(LstWinDrvPorts.size(), 255);

@@ -7,11 +7,21 @@ CapturedMessages::CapturedMessages()
     previous_ = Common::SetMsgBoxHandler([this](const QString& title, const QString& text) {
         messages_.append(CapturedMessage{title, text, Common::CurrentPointer()});
     });
+    previousQuestions_ = Common::SetQuestionHandler(nullptr);
 }
 
 CapturedMessages::~CapturedMessages()
 {
     Common::SetMsgBoxHandler(std::move(previous_));
+    Common::SetQuestionHandler(std::move(previousQuestions_));
+}
+
+void CapturedMessages::answerQuestions(bool yes)
+{
+    Common::SetQuestionHandler([this, yes](const QString& title, const QString& text) {
+        messages_.append(CapturedMessage{title, text, Common::CurrentPointer()});
+        return yes;
+    });
 }
 
 bool CapturedMessages::allUnderArrow() const

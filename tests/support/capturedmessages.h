@@ -1,5 +1,7 @@
 #pragma once
 // Captures the message boxes the program would show, for as long as it lives.
+// Questions are captured too and get the default answer, No, unless the test
+// chooses another.
 
 #include "common/msgbox.h"
 #include "common/pointer.h"
@@ -24,8 +26,11 @@ public:
     bool isEmpty() const { return messages_.isEmpty(); }
     // True when every box so far was shown under the arrow pointer.
     bool allUnderArrow() const;
+    // Questions from now on are answered Yes (true) or No.
+    void answerQuestions(bool yes);
 
 private:
     QList<CapturedMessage> messages_;
     Common::MsgBoxHandler previous_;
+    Common::QuestionHandler previousQuestions_;
 };

@@ -124,6 +124,10 @@ void Environment::start(const LinkChoice& link, const QString& modelName)
     QVERIFY(write(QStringLiteral("Zentab.ini"),
                   "Zentab    06.Dec.26  09:00\r\nModelName = " + modelName.toLatin1() + "\r\n" +
                       link.iniLines + "SerialNo = Printer001\r\n"));
+    // The record is off unless the test set it up: off, the program behaves
+    // as it always has.
+    if (!QFile::exists(path(QStringLiteral("Record.ini"))))
+        QVERIFY(write(QStringLiteral("Record.ini"), "Store = off\r\n"));
     seams.clearMessages();
     seams.splash([] { Common::SplashMode = false; });
     form = std::make_unique<FrmMain>();

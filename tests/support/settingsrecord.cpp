@@ -128,7 +128,7 @@ bool Apply(AppSettingsRecord& s, const QString& assignments)
     return true;
 }
 
-AppSettingsRecord Record(const QString& assignments)
+AppSettingsRecord SettingsWith(const QString& assignments)
 {
     AppSettingsRecord s;
     if (!Apply(s, assignments))

@@ -19,6 +19,6 @@ QString Fields(const Common::AppSettingsRecord& s, const QString& names);
 // sets the octets too. Returns false for a name that is not a field.
 bool Apply(Common::AppSettingsRecord& s, const QString& assignments);
 // A default record with the assignments applied.
-Common::AppSettingsRecord Record(const QString& assignments);
+Common::AppSettingsRecord SettingsWith(const QString& assignments);
 
 } // namespace TestSupport
