@@ -12,40 +12,30 @@
 #include <atomic>
 #include <sys/stat.h>
 #include <thread>
-#include <unistd.h>
 
 using namespace Record;
 using Common::Outcome;
 
 namespace {
 
-enum class Store { SQLite, PostgreSQL };
-
-Entry CodeEntry(const QString& code)
+// What a claim of code says: "won" (and written), "written by <station>",
+// "taken by <station>", or the error.
+QString Claiming(RecordStore& store, const QString& code)
 {
-    return Entry{Operation::SetSNo,
-                 QStringLiteral("Virtual-Serial I/F (COM16:)"),
-                 0x51,
-                 QStringLiteral("ZX-Q51"),
-                 code,
-                 Outcome::Written};
+    const ClaimResult r = store.claim({Operation::SetSNo, {}, 0x51, {}, code});
+    if (const auto* won = std::get_if<Claimed>(&r))
+        return store.finish(won->claim, Outcome::Written) ? "finish failed" : "won";
+    if (const auto* written = std::get_if<AlreadyWritten>(&r))
+        return "written by " + written->station;
+    if (const auto* taken = std::get_if<TakenByOther>(&r))
+        return "taken by " + taken->station;
+    return std::get<StoreError>(r).text();
 }
 
-Claim Ticket(const ClaimResult& result)
+bool WriteAgain(RecordStore& store, const QString& code, Outcome outcome)
 {
-    return std::get<Claimed>(result).claim;
-}
-
-// Operation, code, outcome, station and whether written again; newest first.
-QStringList Entries(RecordStore& store)
-{
-    const auto rows = store.latest(100);
-    if (const auto* error = std::get_if<StoreError>(&rows))
-        return {error->text()};
-    QStringList out;
-    for (const QStringList& row : std::get<QList<QStringList>>(rows).mid(1))
-        out << QStringList{row[7], row[8], row[9], row[3], row[10]}.join(QLatin1Char('/'));
-    return out;
+    const auto r = store.claimAgain({Operation::SetSNo, {}, 0x51, {}, code});
+    return std::holds_alternative<Claimed>(r) && !store.finish(std::get<Claimed>(r).claim, outcome);
 }
 
 } // namespace
@@ -53,179 +43,125 @@ QStringList Entries(RecordStore& store)
 class TestRecordStore : public QObject {
     Q_OBJECT
     QTemporaryDir dir_;
-    std::unique_ptr<TestSupport::TempPostgres> server_;
-
-    // A station's settings on the store of the row; the server starts on
-    // first use, and each row begins with an empty record.
-    RecordSettings station(Store store, const QString& name)
-    {
-        RecordSettings s;
-        s.station = name;
-        s.sqliteFile = dir_.filePath(QTest::currentTestFunction() + QStringLiteral(".sqlite"));
-        if (store == Store::PostgreSQL) {
-            s.store = StoreKind::PostgreSQL;
-            s.host = server_->host();
-            s.port = server_->port();
-            s.database = server_->database();
-            s.user = server_->user();
-        }
-        return s;
-    }
-
-    void prepare(Store store)
-    {
-        if (store == Store::PostgreSQL) {
-            if (TestSupport::TempPostgres::BinDir().isEmpty())
-                QSKIP("no PostgreSQL server installed (Debian: postgresql; scripts/install-deps)");
-            if (!server_)
-                server_ = std::make_unique<TestSupport::TempPostgres>();
-            QVERIFY2(server_->start(), qPrintable(server_->failure()));
-        }
-        RecordStore cleaner(station(store, QStringLiteral("cleaner")));
-        QVERIFY(!cleaner.open());
-        QSqlQuery query(cleaner.database());
-        QVERIFY(query.exec(QStringLiteral("DELETE FROM claims")));
-        QVERIFY(query.exec(QStringLiteral("DELETE FROM entries")));
-    }
 
 private Q_SLOTS:
     void unusableFile_data()
     {
-        QTest::addColumn<QByteArray>("contents"); // "-": no file; "record": a valid one
-        QTest::addColumn<QString>("folder");
-        QTest::addColumn<bool>("readOnly");
-        QTest::addColumn<QString>("reason"); // empty: the entry is recorded
-        QTest::newRow("new file") << QByteArray("-") << "" << false << "";
-        QTest::newRow("damaged") << QByteArray(4096, '\x5A') << "" << false
-                                 << "file is not a database";
-        QTest::newRow("no folder")
-            << QByteArray("-") << "gone/" << false << "unable to open database file";
+        QTest::addColumn<QByteArray>("contents"); // "record"/"newer": a valid/newer record
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("damaged") << QByteArray(4096, '\x5A') << "file is not a database";
+        QTest::newRow("no folder") << QByteArray() << "unable to open database file";
         QTest::newRow("read-only")
-            << QByteArray("record") << "" << true << "attempt to write a readonly database";
-        QTest::newRow("newer schema") << QByteArray("newer") << "" << false
-                                      << "newer version of this program (schema version 9)";
+            << QByteArray("record") << "attempt to write a readonly database";
+        QTest::newRow("newer schema")
+            << QByteArray("newer") << "newer version of this program (schema version 9)";
     }
+    // The entry is refused with the file and the reason named.
     void unusableFile()
     {
         QFETCH(QByteArray, contents);
-        QFETCH(QString, folder);
-        QFETCH(bool, readOnly);
         QFETCH(QString, reason);
-        RecordSettings s = station(Store::SQLite, QStringLiteral("ws-a"));
-        s.sqliteFile = dir_.filePath(folder + QTest::currentDataTag() + QStringLiteral(".sqlite"));
+        RecordSettings s;
+        s.sqliteFile = dir_.filePath(QTest::currentDataTag() +
+                                     QString(contents.isEmpty() ? "/gone/x" : ".sqlite"));
         if (contents == "record" || contents == "newer") {
             RecordStore maker(s);
-            QVERIFY(!maker.add(CodeEntry(QStringLiteral("Printer001"))));
-            if (contents == "newer")
-                QVERIFY(QSqlQuery(maker.database())
-                            .exec(QStringLiteral("UPDATE schema_version SET version = 9")));
-        } else if (contents != "-") {
+            QVERIFY(!maker.add({Operation::SetSNo, {}, 0x51, {}, QStringLiteral("Printer001")}));
+            QVERIFY(contents == "record" ||
+                    QSqlQuery(maker.database())
+                        .exec(QStringLiteral("UPDATE schema_version SET version = 9")));
+        } else if (!contents.isEmpty()) {
             QVERIFY(TestSupport::WriteFile(s.sqliteFile, contents));
         }
-        if (readOnly) {
-            QVERIFY(::chmod(QFile::encodeName(s.sqliteFile), 0444) == 0);
-            QVERIFY(::chmod(QFile::encodeName(dir_.path()), 0755) == 0);
-        }
-        // An entry goes in, or the error names the file and the reason.
-        auto attempt = [&] {
-            RecordStore store(s);
-            const std::optional<StoreError> error = store.add(CodeEntry(QStringLiteral("X")));
-            if (!error)
-                return reason.isEmpty() && Entries(store).size() == (contents == "-" ? 1 : 2);
-            return !reason.isEmpty() && error->text().contains(s.sqliteFile) &&
-                   error->text().contains(reason);
+        const bool readOnly = contents == "record";
+        QVERIFY(!readOnly || (::chmod(QFile::encodeName(s.sqliteFile), 0444) == 0 &&
+                              ::chmod(QFile::encodeName(dir_.path()), 0755) == 0));
+        auto refused = [&] {
+            const auto error = RecordStore(s).add({Operation::GetSNo, {}, 0x51, {}, "X"});
+            return error && error->text().contains(s.sqliteFile) && error->text().contains(reason);
         };
-        // Root writes any file: the read-only case runs as a user the file
-        // refuses.
+        // Root writes any file: the read-only case runs as a user it refuses.
         if (readOnly && ::geteuid() == 0)
-            QCOMPARE(RunUnprivileged([&] { return attempt() ? 0 : 1; }), 0);
+            QCOMPARE(RunUnprivileged([&] { return refused() ? 0 : 1; }), 0);
         else
-            QVERIFY(attempt());
+            QVERIFY(refused());
     }
 
-    void claims_data()
+    void claimsAndRace_data()
     {
-        QTest::addColumn<Store>("store");
-        QTest::newRow("SQLite") << Store::SQLite;
-        QTest::newRow("PostgreSQL") << Store::PostgreSQL;
+        QTest::addColumn<bool>("postgres");
+        QTest::newRow("SQLite") << false;
+        QTest::newRow("PostgreSQL") << true;
     }
-    void claims()
+    // Written once, a code is written for every station; while one station
+    // writes it, it is taken for the others; a write that did not go out
+    // gives it up; written again on purpose, it goes with the latest write,
+    // and a rewrite that failed still holds it.
+    void claimsAndRace()
     {
-        QFETCH(Store, store);
-        prepare(store);
-        RecordStore a(station(store, QStringLiteral("ws-a")));
-        RecordStore b(station(store, QStringLiteral("ws-b")));
+        QFETCH(bool, postgres);
+        if (postgres && TestSupport::TempPostgres::BinDir().isEmpty())
+            QSKIP("no PostgreSQL server installed (Debian: postgresql; scripts/install-deps)");
+        TestSupport::TempPostgres server;
+        QVERIFY2(!postgres || server.start(), qPrintable(server.failure()));
+        auto station = [&](const QString& name) {
+            RecordSettings s;
+            s.station = name;
+            s.sqliteFile = dir_.filePath(QStringLiteral("claims.sqlite"));
+            if (postgres) {
+                s.store = StoreKind::PostgreSQL;
+                s.host = server.host();
+                s.port = server.port();
+                s.database = server.database();
+                s.user = server.user();
+            }
+            return s;
+        };
+        RecordStore a(station(QStringLiteral("ws-a")));
+        RecordStore b(station(QStringLiteral("ws-b")));
         const QString one = QStringLiteral("Printer001");
         const QString two = QStringLiteral("Printer002");
-
-        // Written once, the code is written for every station of the store.
-        const ClaimResult first = a.claim(CodeEntry(one));
-        QVERIFY(std::holds_alternative<Claimed>(first));
-        QVERIFY(!a.finish(Ticket(first), Outcome::Written));
-        for (RecordStore* s : {&a, &b}) {
-            const ClaimResult again = s->claim(CodeEntry(one));
-            QVERIFY(std::holds_alternative<AlreadyWritten>(again));
-            QCOMPARE(std::get<AlreadyWritten>(again).station, QStringLiteral("ws-a"));
-        }
-        // While one station writes a code, another is told it is taken; a
-        // write that did not go out gives the code up.
-        const ClaimResult pending = a.claim(CodeEntry(two));
-        const ClaimResult taken = b.claim(CodeEntry(two));
-        QVERIFY(std::holds_alternative<TakenByOther>(taken));
-        QCOMPARE(std::get<TakenByOther>(taken).station, QStringLiteral("ws-a"));
+        QCOMPARE(Claiming(a, one), "won");
+        QCOMPARE(Claiming(a, one) + ", " + Claiming(b, one), "written by ws-a, written by ws-a");
+        const ClaimResult pending = a.claim({Operation::SetSNo, {}, 0x51, {}, two});
+        QCOMPARE(Claiming(b, two), "taken by ws-a");
         QCOMPARE(std::get<bool>(b.isHeld(two)), true);
-        QVERIFY(!a.finish(Ticket(pending), Outcome::PrinterNotConfirmed));
+        QVERIFY(!a.finish(std::get<Claimed>(pending).claim, Outcome::PrinterNotConfirmed));
         QCOMPARE(std::get<bool>(b.isHeld(two)), false);
-        const ClaimResult second = b.claim(CodeEntry(two));
-        QVERIFY(!b.finish(Ticket(second), Outcome::Written));
-        // Written again on purpose: the code goes with its latest write; a
-        // rewrite that failed still leaves it held.
-        const auto repeat = a.claimAgain(CodeEntry(two));
-        QVERIFY(!a.finish(std::get<Claimed>(repeat).claim, Outcome::Written));
-        QCOMPARE(std::get<AlreadyWritten>(b.claim(CodeEntry(two))).station, QStringLiteral("ws-a"));
-        const auto failed = b.claimAgain(CodeEntry(two));
-        QVERIFY(!b.finish(std::get<Claimed>(failed).claim, Outcome::RegistrationFailed));
+        QCOMPARE(Claiming(b, two), "won");
+        QVERIFY(WriteAgain(a, two, Outcome::Written));
+        QCOMPARE(Claiming(b, two), "written by ws-a");
+        QVERIFY(WriteAgain(b, two, Outcome::RegistrationFailed));
         QCOMPARE(std::get<bool>(a.isHeld(two)), true);
-
-        QCOMPARE(Entries(b), QStringList({"Set S/No./Printer002/registration failed/ws-b/1",
-                                          "Set S/No./Printer002/written/ws-a/1",
-                                          "Set S/No./Printer002/written/ws-b/0",
-                                          "Set S/No./Printer002/printer not confirmed/ws-a/0",
-                                          "Set S/No./Printer001/written/ws-a/0"}));
-    }
-
-    // Two stations, each on its own connection and thread, claim the same
-    // codes at the same moment: every code is won exactly once.
-    void race_data() { claims_data(); }
-    void race()
-    {
-        QFETCH(Store, store);
-        prepare(store);
-        constexpr int Codes = 40;
+        // Code, outcome, station and whether written again; newest first.
+        QStringList entries;
+        for (const QStringList& row : std::get<QList<QStringList>>(b.latest(9)).mid(1))
+            entries << QStringList{row[8], row[9], row[3], row[10]}.join(QLatin1Char('/'));
+        QCOMPARE(entries, QStringList({"Printer002/registration failed/ws-b/1",
+                                       "Printer002/written/ws-a/1", "Printer002/written/ws-b/0",
+                                       "Printer002/printer not confirmed/ws-a/0",
+                                       "Printer001/written/ws-a/0"}));
+        // Two stations, each on its own connection and thread, claim the
+        // same codes at the same moment: every code is won exactly once.
         std::atomic<int> ready{0};
-        std::atomic<int> errors{0};
-        std::vector<char> won[2] = {std::vector<char>(Codes), std::vector<char>(Codes)};
-        auto run = [&](int n) {
-            RecordStore s(station(store, QStringLiteral("ws-%1").arg(n)));
-            errors += s.open().has_value();
+        QStringList results[2];
+        auto race = [&](int n) {
+            RecordStore s(station(QStringLiteral("ws-%1").arg(n)));
+            const bool opened = !s.open();
             for (++ready; ready < 2;)
                 std::this_thread::yield();
-            for (int i = 0; i < Codes; ++i) {
-                const ClaimResult r =
-                    s.claim(CodeEntry(QStringLiteral("Race%1").arg(i, 6, 10, QLatin1Char('0'))));
-                errors += std::holds_alternative<StoreError>(r);
-                won[n][i] = std::holds_alternative<Claimed>(r);
-                if (won[n][i])
-                    errors += s.finish(Ticket(r), Outcome::Written).has_value();
-            }
+            for (int i = 0; i < 40; ++i)
+                results[n] << (opened ? Claiming(s, QStringLiteral("Race%1").arg(i)) : "not open");
         };
-        std::thread first(run, 0);
-        std::thread second(run, 1);
+        std::thread first(race, 0);
+        std::thread second(race, 1);
         first.join();
         second.join();
-        QCOMPARE(errors.load(), 0);
-        for (int i = 0; i < Codes; ++i)
-            QVERIFY2(won[0][i] + won[1][i] == 1, qPrintable(QString::number(i)));
+        for (int i = 0; i < 40; ++i) {
+            const QStringList pair{results[0].value(i), results[1].value(i)};
+            QVERIFY2(pair.count("won") == 1 && pair.filter(" by ws-").size() == 1,
+                     qPrintable(pair.join(", ")));
+        }
     }
 };
 

@@ -10,7 +10,6 @@
 #include "dialogs/frmrecord.h"
 #include "record/recordstore.h"
 
-#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
@@ -18,21 +17,10 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QStatusBar>
-#include <QTcpServer>
 #include <QtTest>
 
 using namespace Common;
 using namespace Record;
-
-namespace {
-
-int ClosedPort()
-{
-    QTcpServer probe;
-    return probe.listen(QHostAddress::LocalHost, 0) ? probe.serverPort() : 1;
-}
-
-} // namespace
 
 class TestRecordWindow : public QObject {
     Q_OBJECT
@@ -43,11 +31,8 @@ class TestRecordWindow : public QObject {
     void start(const QByteArray& recordIni = "\r\n", const QByteArray& recordFile = {})
     {
         fx_ = std::make_unique<TestSupport::Environment>();
-        QVERIFY(
-            TestSupport::WriteFile(fx_->dataDir.filePath(QStringLiteral("Record.ini")), recordIni));
-        if (!recordFile.isEmpty())
-            QVERIFY(TestSupport::WriteFile(fx_->dataDir.filePath(QStringLiteral("Record.sqlite")),
-                                           recordFile));
+        QVERIFY(fx_->write("Record.ini", recordIni) &&
+                (recordFile.isEmpty() || fx_->write("Record.sqlite", recordFile)));
         fx_->startOn(VirtualCom, 0x51, QStringLiteral("ZX-Q51"));
     }
 
@@ -56,11 +41,8 @@ class TestRecordWindow : public QObject {
     QStringList entries() const
     {
         RecordStore reader(ReadRecordSettings(fx_->dataDir.path()));
-        const auto rows = reader.latest(100);
-        if (const auto* error = std::get_if<StoreError>(&rows))
-            return {error->text()};
         QStringList out;
-        for (const QStringList& row : std::get<QList<QStringList>>(rows).mid(1))
+        for (const QStringList& row : std::get<QList<QStringList>>(reader.latest(100)).mid(1))
             out << QStringList{row[7], row[8], row[9], row[10]}.join(QLatin1Char('/'));
         return out;
     }
@@ -73,81 +55,67 @@ private Q_SLOTS:
     // The real box: Enter and Escape answer No, a click on Yes answers Yes.
     void questionDefaultsToNo_data()
     {
-        QTest::addColumn<int>("key"); // 0: click Yes
-        QTest::addColumn<bool>("yes");
-        QTest::newRow("Enter") << int(Qt::Key_Return) << false;
-        QTest::newRow("Escape") << int(Qt::Key_Escape) << false;
-        QTest::newRow("Yes") << 0 << true;
+        QTest::addColumn<int>("key"); // 0: a click on Yes
+        QTest::newRow("Enter") << int(Qt::Key_Return);
+        QTest::newRow("Escape") << int(Qt::Key_Escape);
+        QTest::newRow("Yes") << 0;
     }
     void questionDefaultsToNo()
     {
         QFETCH(int, key);
-        QFETCH(bool, yes);
-        QTimer answer;
-        QObject::connect(&answer, &QTimer::timeout, [key] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (box && key)
-                QTest::keyClick(box, Qt::Key(key));
-            else if (box)
-                box->button(QMessageBox::Yes)->click();
+        TestSupport::AnswerModal<QMessageBox>([key](QMessageBox& box) {
+            key ? QTest::keyClick(&box, Qt::Key(key)) : box.button(QMessageBox::Yes)->click();
         });
-        answer.start(50);
         QCOMPARE(MsgBoxYesNo(QStringLiteral("Write it again?"), QStringLiteral("Duplicate code")),
-                 yes);
+                 key == 0);
     }
 
-    void duplicateCode_data()
+    // A code written before is asked about, No the answer for Enter: No
+    // sends nothing and keeps the code, Yes writes it again and records
+    // that. A code another station holds moves the box to the next free one.
+    void duplicateAndTakenCodes_data()
     {
         QTest::addColumn<bool>("yes");
         QTest::newRow("No") << false;
         QTest::newRow("Yes") << true;
     }
-    void duplicateCode()
+    void duplicateAndTakenCodes()
     {
         QFETCH(bool, yes);
         start();
         QCOMPARE(fx_->form->LblRecord->text(), QStringLiteral("Record: this station"));
+        RecordSettings other = ReadRecordSettings(fx_->dataDir.path());
+        other.station = QStringLiteral("ws-b");
+        RecordStore b(other);
+        for (const char* code : {"Printer002", "Printer003"})
+            QVERIFY(std::holds_alternative<Claimed>(
+                b.claim({Operation::SetSNo, {}, 0x51, {}, QString::fromLatin1(code)})));
         clickSet();
         fx_->click(fx_->form->CmdSNoBack);
         fx_->seams.messages().answerQuestions(yes);
         clickSet();
-        QCOMPARE(fx_->shown().size(), 1);
-        const CapturedMessage& asked = fx_->seams.messages().all().first();
-        QCOMPARE(asked.title, QStringLiteral("Duplicate code"));
-        QVERIFY2(asked.text.contains(QStringLiteral("Printer001")) &&
-                     asked.text.contains(DefaultStationName()),
-                 qPrintable(asked.text));
+        QCOMPARE(fx_->titles(), QStringList{QStringLiteral("Duplicate code")});
+        const QString asked = fx_->messages().first().text;
+        QVERIFY2(asked.contains("Printer001") && asked.contains(DefaultStationName()),
+                 qPrintable(asked));
+        QCOMPARE(fx_->form->TxtSNo->text(), yes ? "Printer002" : "Printer001");
+        fx_->form->TxtSNo->setText(QStringLiteral("Printer002"));
+        clickSet();
+        QCOMPARE(fx_->form->TxtSNo->text(), QStringLiteral("Printer004"));
+        QVERIFY2(fx_->shown().size() == 2 && fx_->shown().last().contains("ws-b") &&
+                     fx_->shown().last().contains("Printer004"),
+                 qPrintable(fx_->shown().join('\n')));
+        clickSet(); // the operator presses Enter again
         const QByteArray once =
             TestSupport::ModelQuery + TestSupport::SerialNoTransmission("Printer001");
-        QCOMPARE(fx_->wire(), yes ? once + once : once);
-        QCOMPARE(fx_->form->TxtSNo->text(), yes ? QStringLiteral("Printer002") : "Printer001");
-        QStringList expected{QStringLiteral("Set S/No./Printer001/written/0")};
+        QCOMPARE(fx_->wire(), (yes ? once + once : once) + TestSupport::ModelQuery +
+                                  TestSupport::SerialNoTransmission("Printer004"));
+        QCOMPARE(fx_->form->TxtSNo->text(), QStringLiteral("Printer005"));
+        QStringList expected{"Set S/No./Printer004/written/0", "Set S/No./Printer001/written/0",
+                             "Set S/No./Printer003/claimed/0", "Set S/No./Printer002/claimed/0"};
         if (yes)
-            expected.prepend(QStringLiteral("Set S/No./Printer001/written/1"));
+            expected.insert(1, QStringLiteral("Set S/No./Printer001/written/1"));
         QCOMPARE(entries(), expected);
-    }
-
-    void codeTakenByAnotherStation()
-    {
-        start();
-        RecordSettings other = ReadRecordSettings(fx_->dataDir.path());
-        other.station = QStringLiteral("ws-b");
-        RecordStore b(other);
-        QVERIFY(std::holds_alternative<Claimed>(
-            b.claim({Operation::SetSNo, {}, 0x51, {}, QStringLiteral("Printer001")})));
-        QVERIFY(std::holds_alternative<Claimed>(
-            b.claim({Operation::SetSNo, {}, 0x51, {}, QStringLiteral("Printer002")})));
-        clickSet();
-        QVERIFY(fx_->wire().isEmpty());
-        QCOMPARE(fx_->form->TxtSNo->text(), QStringLiteral("Printer003"));
-        QCOMPARE(fx_->shown().size(), 1);
-        QVERIFY2(fx_->shown().first().contains(QStringLiteral("ws-b")) &&
-                     fx_->shown().first().contains(QStringLiteral("Printer003")),
-                 qPrintable(fx_->shown().first()));
-        clickSet(); // the operator presses Enter again
-        QCOMPARE(fx_->wire(),
-                 TestSupport::ModelQuery + TestSupport::SerialNoTransmission("Printer003"));
-        QCOMPARE(fx_->form->TxtSNo->text(), QStringLiteral("Printer004"));
     }
 
     // Each of the four operations leaves its entry, committed before its
@@ -175,47 +143,64 @@ private Q_SLOTS:
         QCOMPARE(entries().mid(2),
                  QStringList({"Get Model name/ZX-Q51/read/0", "Set Model Name/ZX-Q51/written/0",
                               "Get S/No./Printer001/read/0", "Set S/No./Printer001/written/0"}));
+        // The newest entry names the station, the link, the model's id and name.
         RecordStore reader(ReadRecordSettings(fx_->dataDir.path()));
-        QCOMPARE(std::get<bool>(reader.isHeld(QStringLiteral("Printer002"))), false);
         const QStringList row = std::get<QList<QStringList>>(reader.latest(1)).at(1);
-        QCOMPARE(row.at(3), DefaultStationName());
-        QVERIFY2(row.at(4).startsWith(
-                     QStringLiteral("Virtual-Serial I/F (COM%1:), ").arg(AppSettings.COMPort)),
-                 qPrintable(row.at(4)));
-        QCOMPARE(row.mid(5, 2), QStringList({"51", "ZX-Q51"}));
+        const QString port = QString::number(AppSettings.COMPort);
+        QVERIFY2(row.mid(3, 2).join('|').startsWith(DefaultStationName() +
+                                                    "|Virtual-Serial I/F (COM" + port + ":), ") &&
+                     row.mid(5, 2) == QStringList({"51", "ZX-Q51"}),
+                 qPrintable(row.join('|')));
     }
 
+    // A store that cannot be used stops "Set S/No." before anything goes out;
+    // reading still works, and the entry that could not be kept is reported.
     void storeCannotBeUsed_data()
     {
-        QTest::addColumn<QByteArray>("recordIni");
-        QTest::addColumn<QString>("where"); // "%1": the data folder
+        QTest::addColumn<QString>("store");
         QTest::addColumn<QString>("reason");
-        const int port = ClosedPort();
-        QTest::newRow("server unreachable")
-            << "Store = postgresql\r\nHost = 127.0.0.1\r\nPort = " + QByteArray::number(port)
-            << QStringLiteral("server 127.0.0.1:%1").arg(port) << "Connection refused";
-        QTest::newRow("damaged file") << QByteArray("\r\n") << "file %1/Record.sqlite"
-                                      << "file is not a database";
+        QTest::newRow("damaged file") << QString("damaged") << "file is not a database";
+        QTest::newRow("server unreachable") << QString("closed") << "Connection refused";
+        QTest::newRow("server stopped mid-run") << QString("stopped") << "";
     }
     void storeCannotBeUsed()
     {
-        QFETCH(QByteArray, recordIni);
-        QFETCH(QString, where);
+        QFETCH(QString, store);
         QFETCH(QString, reason);
-        start(recordIni, recordIni == "\r\n" ? QByteArray(2048, 'x') : QByteArray());
-        where = where.arg(fx_->dataDir.path());
+        TestSupport::TempPostgres server;
+        if (store == "stopped" && TestSupport::TempPostgres::BinDir().isEmpty())
+            QSKIP("no PostgreSQL server installed (Debian: postgresql; scripts/install-deps)");
+        QVERIFY2(store != "stopped" || server.start(), qPrintable(server.failure()));
+        const int port = store == "closed" ? 1 : server.port(); // nothing listens on 1
+        const bool file = store == "damaged";
+        start(file ? "\r\n"
+                   : QString("Store = postgresql\r\nHost = 127.0.0.1\r\nPort = %1\r\n"
+                             "Database = %2\r\nUser = %3\r\n")
+                         .arg(port)
+                         .arg(server.database(), server.user())
+                         .toUtf8(),
+              file ? QByteArray(2048, 'x') : QByteArray());
+        const QString where = file
+                                  ? QStringLiteral("file %1/Record.sqlite").arg(fx_->dataDir.path())
+                                  : QStringLiteral("server 127.0.0.1:%1").arg(port);
+        if (store == "stopped") {
+            QCOMPARE(fx_->form->LblRecord->text(), QStringLiteral("Record: line 127.0.0.1"));
+            clickSet();
+            QCOMPARE(entries(), QStringList{QStringLiteral("Set S/No./Printer001/written/0")});
+            QVERIFY2(server.stop(), qPrintable(server.failure()));
+            fx_->click(fx_->form->CmdSNoBack);
+        }
+        const QByteArray before = fx_->wire();
         clickSet();
-        QCOMPARE(fx_->seams.messages().all().size(), 1);
-        const CapturedMessage& box = fx_->seams.messages().all().first();
-        QCOMPARE(box.title, QStringLiteral("Record ERROR!"));
-        QVERIFY2(box.text.contains(where) && box.text.contains(reason), qPrintable(box.text));
-        QVERIFY(fx_->wire().isEmpty());
+        QCOMPARE(fx_->titles(), QStringList{QStringLiteral("Record ERROR!")});
+        const QString text = fx_->messages().first().text;
+        QVERIFY2(text.contains(where) && text.contains(reason), qPrintable(text));
+        QCOMPARE(fx_->wire(), before);
         fx_->verifyNotAdvanced();
-        // Reading still works; the entry that could not be kept is reported.
         fx_->printer->setIdentificationCode("Printer777");
         fx_->click(fx_->form->CmdGetSNo);
         QCOMPARE(fx_->form->TxtSNo->text(), QStringLiteral("Printer777"));
-        QCOMPARE(fx_->seams.messages().all().size(), 2);
+        QCOMPARE(fx_->messages().size(), 2);
     }
 
     // Switched off, the record leaves no trace: no status line, no menu
@@ -239,35 +224,19 @@ private Q_SLOTS:
     // shows, quoted where a field needs it.
     void viewerFiltersAndExports_data()
     {
-        QTest::addColumn<QString>("code");
-        QTest::addColumn<QString>("station");
-        QTest::addColumn<QString>("outcome");
-        QTest::addColumn<int>("daysAgo"); // -1: any day
+        QTest::addColumn<QStringList>("filter"); // code, station, outcome
+        QTest::addColumn<int>("daysAgo");        // -1: any day
         QTest::addColumn<int>("rows");
-        QTest::newRow("all") << ""
-                             << ""
-                             << "" << -1 << 3;
-        QTest::newRow("code") << "r002"
-                              << ""
-                              << "" << -1 << 1;
-        QTest::newRow("station") << ""
-                                 << "WS-B"
-                                 << "" << -1 << 1;
-        QTest::newRow("outcome") << ""
-                                 << ""
-                                 << "written" << -1 << 1;
-        QTest::newRow("today") << ""
-                               << "ws-a"
-                               << "" << 0 << 2;
-        QTest::newRow("yesterday") << ""
-                                   << ""
-                                   << "" << 1 << 0;
+        QTest::newRow("all") << QStringList{"", "", ""} << -1 << 3;
+        QTest::newRow("code") << QStringList{"r002", "", ""} << -1 << 1;
+        QTest::newRow("station") << QStringList{"", "WS-B", ""} << -1 << 1;
+        QTest::newRow("outcome") << QStringList{"", "", "written"} << -1 << 1;
+        QTest::newRow("today") << QStringList{"", "ws-a", ""} << 0 << 2;
+        QTest::newRow("yesterday") << QStringList{"", "", ""} << 1 << 0;
     }
     void viewerFiltersAndExports()
     {
-        QFETCH(QString, code);
-        QFETCH(QString, station);
-        QFETCH(QString, outcome);
+        QFETCH(QStringList, filter);
         QFETCH(int, daysAgo);
         QFETCH(int, rows);
         QTemporaryDir dir;
@@ -284,9 +253,9 @@ private Q_SLOTS:
             {Operation::SetSNo, {}, 0x51, model, "Printer003", Outcome::PrinterNotConfirmed}));
         QVERIFY(!a.open());
         FrmRecord viewer(a.database());
-        viewer.TxtCode->setText(code);
-        viewer.TxtStation->setText(station);
-        viewer.CboOutcome->setCurrentText(outcome);
+        viewer.TxtCode->setText(filter[0]);
+        viewer.TxtStation->setText(filter[1]);
+        viewer.CboOutcome->setCurrentText(filter[2]);
         viewer.ChkDate->setChecked(daysAgo >= 0);
         viewer.DtpDate->setDate(QDate::currentDate().addDays(-std::max(daysAgo, 0)));
         QCOMPARE(viewer.filter().rowCount(), rows);
@@ -297,33 +266,6 @@ private Q_SLOTS:
         if (rows == 3)
             QVERIFY(lines.at(3).endsWith(
                 ",\"ZX \"\"Q\"\", 51\",Set Model Name,\"ZX \"\"Q\"\", 51\",written,0\r"));
-    }
-
-    void lineServerStoppedMidRun()
-    {
-        if (TestSupport::TempPostgres::BinDir().isEmpty())
-            QSKIP("no PostgreSQL server installed (Debian: postgresql; scripts/install-deps)");
-        TestSupport::TempPostgres server;
-        QVERIFY2(server.start(), qPrintable(server.failure()));
-        start(QStringLiteral("Store = postgresql\r\nHost = %1\r\nPort = %2\r\nDatabase = %3\r\n"
-                             "User = %4\r\nStation = ws-a\r\n")
-                  .arg(server.host())
-                  .arg(server.port())
-                  .arg(server.database(), server.user())
-                  .toUtf8());
-        QCOMPARE(fx_->form->LblRecord->text(), QStringLiteral("Record: line 127.0.0.1"));
-        clickSet();
-        QCOMPARE(entries(), QStringList{QStringLiteral("Set S/No./Printer001/written/0")});
-        QVERIFY2(server.stop(), qPrintable(server.failure()));
-        clickSet();
-        QCOMPARE(fx_->shown().size(), 1);
-        QVERIFY2(fx_->shown().first().startsWith(QStringLiteral("Record ERROR! / ")) &&
-                     fx_->shown().first().contains(
-                         QStringLiteral("server 127.0.0.1:%1").arg(server.port())),
-                 qPrintable(fx_->shown().first()));
-        QCOMPARE(fx_->wire(),
-                 TestSupport::ModelQuery + TestSupport::SerialNoTransmission("Printer001"));
-        QCOMPARE(fx_->form->TxtSNo->text(), QStringLiteral("Printer002"));
     }
 };
 

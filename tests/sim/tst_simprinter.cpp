@@ -1,13 +1,24 @@
-// The simulated printer's protocol core: its replies, the user setting mode,
-// the framing of commands by their length and the software reset after OUT.
-// The faults and the transports are driven by the link and protocol tests.
+// The simulated printer: its protocol core (replies, the user setting mode,
+// the framing of commands by their length, the software reset after OUT) and
+// zentab-printer-sim as a command, started as a process, linked into a data
+// folder as the demo does, driven through its pseudo-terminal, watched through
+// its log and stopped by a signal. The faults and the transports are driven
+// by the link and protocol tests.
 
+#include "files.h"
+#include "hostterminal.h"
 #include "simprinter.h"
 
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
+#include <csignal>
 
 namespace {
 
+constexpr int kGenerousMs = 10000;
+const QString kBinary = QStringLiteral(ZENTAB_SIM_BINARY);
 const QByteArray kGsI1("\x1D\x49\x01", 3);
 const QByteArray kIn("\x1D\x28\x45\x03\x00\x01\x49\x4E", 8);
 const QByteArray kOut("\x1D\x28\x45\x04\x00\x02\x4F\x55\x54", 9);
@@ -27,12 +38,14 @@ class TstSimPrinter : public QObject {
     qint64 now_ = 0;
     std::unique_ptr<Sim::SimPrinter> printer_;
 
+    QTemporaryDir folder_;
+    const QString link_ = folder_.filePath(QStringLiteral("COM16"));
+
 private Q_SLOTS:
     void init()
     {
         printer_ = std::make_unique<Sim::SimPrinter>();
         printer_->setClock([this] { return now_; });
-        printer_->setModelId(0x51);
         printer_->setIdentificationCode("Code1");
         printer_->setModelName("ZX-P700");
     }
@@ -49,10 +62,10 @@ private Q_SLOTS:
                             const QByteArray& code = "Code1") {
             QTest::newRow(name) << command << reply << code;
         };
-        row("GS I 1", kGsI1, "\x51");
+        row("GS I 1", kGsI1, "\x35");
         // 5Fh is "_".
-        row("GS I 44h, the code padded", "\x1D\x49\x44", QByteArray("_Code1\0\0\0\0\0\0", 12));
-        row("GS I 43h, the name up to its first 00h", "\x1D\x49\x43", QByteArray("_ZX-P700\0", 9));
+        row("GS I 44h, the code padded; GS I 43h, the name up to its first 00h",
+            "\x1D\x49\x44\x1D\x49\x43", QByteArray("_Code1\0\0\0\0\0\0_ZX-P700\0", 21));
         row("code stored", kIn + StoreCode("Printer042") + kOut, kNotice, "Printer042");
         // Not IN, so the store comes outside the user setting mode.
         row("IN with other parameters",
@@ -60,18 +73,18 @@ private Q_SLOTS:
         row("store of nine bytes", kIn + StoreCode("Printer42") + kOut, kNotice);
         // In the mode only the user setting commands count; a second IN is not announced.
         row("query and IN in the mode", kIn + kGsI1 + kIn, kNotice);
-        row("OUT outside the mode resets nothing", kOut + kGsI1, "\x51");
+        row("OUT outside the mode resets nothing", kOut + kGsI1, "\x35");
         // pL pH (pH in 256s) count the data of every GS ( x command, which is
         // never read as a command; this longest one is passed over unheld. Its
         // last byte is a GS, which would swallow the query after it.
         row("GS ( L of 65535 bytes",
             QByteArray("\x1D\x28\x4C\xFF\xFF", 5) + QByteArray("\x49\x01\x1D").repeated(0x5555) +
                 kGsI1,
-            "\x51");
+            "\x35");
         // ESC, FS, DLE and GS other than GS I and GS ( are their prefix and one byte.
         row("other commands",
             "\x1B\x1D\x49\x01\x1C\x1D\x49\x01\x10\x1D\x49\x01\x1D\x1D\x49\x01\x1B\x40\x1D\x49\x01",
-            "\x51");
+            "\x35");
     }
     void exchanges()
     {
@@ -98,7 +111,80 @@ private Q_SLOTS:
         now_ += 1;
         QVERIFY(printer_->readyLine());
         QCOMPARE(printer_->feed(kGsI1), qint64(3));
-        QCOMPARE(printer_->takeReply(), kNotice + "\x51");
+        QCOMPARE(printer_->takeReply(), kNotice + "\x35");
+    }
+    // As scripts/lib/common.sh starts it: model 51h, the log in a file. Then
+    // the options that set the printer up, faults included; without --log the
+    // log goes to standard output. Each is linked into the folder as COM16 and
+    // the link opened as the tool would. The demo's clean-up sends SIGTERM,
+    // Ctrl+C SIGINT: both end it normally, taking the link away. Its output
+    // began with the terminal's path.
+    void demoPrinterThenOptions()
+    {
+        const QString logPath = folder_.filePath(QStringLiteral("printer.log"));
+        for (const QStringList& options :
+             {QStringList{"--model", "0x51", "--log", logPath},
+              QStringList{"--code", "Printer005", "--model-name", "ZX-Q1", "--other-model", "42h",
+                          "--delay", "200"}}) {
+            const bool demo = options.contains(logPath);
+            QProcess sim;
+            SimTest::HostTerminal host;
+            sim.start(kBinary,
+                      QStringList{"--link-dir", folder_.path(), "--name", "COM16"} + options);
+            QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(link_).isSymLink(), kGenerousMs);
+            const QString pts = QFileInfo(link_).symLinkTarget();
+            QVERIFY2(pts.startsWith(QStringLiteral("/dev/pts/")) && host.open(link_),
+                     qPrintable(pts));
+            QVERIFY(host.write(kGsI1));
+            QVERIFY(demo || host.readFor(100).isEmpty()); // late, and another model
+            QCOMPARE(host.read(1, kGenerousMs), QByteArray(demo ? "\x51" : "\x42"));
+            QVERIFY(demo || host.write(QByteArray("\x1D\x49\x44\x1D\x49\x43")));
+            if (!demo)
+                QCOMPARE(host.read(19, kGenerousMs), QByteArray("_Printer005\0_ZX-Q1\0", 19));
+            ::kill(static_cast<pid_t>(sim.processId()), demo ? SIGTERM : SIGINT);
+            QVERIFY(sim.waitForFinished(kGenerousMs));
+            QVERIFY(sim.exitStatus() == QProcess::NormalExit && sim.exitCode() == 0);
+            QVERIFY(!QFileInfo(link_).isSymLink());
+            const QString output = QString::fromUtf8(sim.readAllStandardOutput());
+            QVERIFY2(output.startsWith(pts + QStringLiteral("\nlinked ") + link_ + '\n') &&
+                         (demo || output.contains(QStringLiteral(" GS I 44h  [1D 49 44]\n"))),
+                     qPrintable(output));
+        }
+        const QString log = QString::fromUtf8(TestSupport::ReadFile(logPath));
+        QVERIFY2(log.contains(QStringLiteral(" GS I 1  [1D 49 01]\n")) &&
+                     log.contains(QStringLiteral(" -> 51\n")),
+                 qPrintable(log));
+    }
+
+    // Bad values end it at once; so does a file of the link's name in the
+    // operator's data folder, which it never replaces.
+    void refusedOrHelp_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("says");
+        QTest::newRow("model too big") << QStringList{"--model", "0x151"} << 2 << "--model";
+        QTest::newRow("code too long") << QStringList{"--code", "Printer0001"} << 2 << "--code";
+        QTest::newRow("name with slash") << QStringList{"--name", "../COM1"} << 2 << "--name";
+        QTest::newRow("operator's file")
+            << QStringList{"--link-dir", folder_.path(), "--name", "COM3"} << 1
+            << "not a symbolic link";
+        QTest::newRow("help") << QStringList{"--help"} << 0 << "--vanish-after";
+    }
+    void refusedOrHelp()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, says);
+        const QString operatorsFile = folder_.filePath(QStringLiteral("COM3"));
+        QVERIFY(TestSupport::WriteFile(operatorsFile, "operator's file"));
+        QProcess sim;
+        sim.start(kBinary, arguments);
+        QVERIFY(sim.waitForFinished(kGenerousMs));
+        QTEST(sim.exitCode(), "exitCode");
+        const QString output =
+            QString::fromUtf8(sim.readAllStandardOutput() + sim.readAllStandardError());
+        QVERIFY2(output.contains(says), qPrintable(output));
+        QCOMPARE(TestSupport::ReadFile(operatorsFile), QByteArray("operator's file"));
     }
 };
 

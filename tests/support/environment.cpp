@@ -50,11 +50,6 @@ QByteArray Environment::read(const QString& name) const
     return ReadFile(path(name));
 }
 
-bool Environment::copyFixture(const QString& fixture, const QString& name) const
-{
-    return QFile::copy(FixturePath(fixture), path(name));
-}
-
 QStringList Environment::files() const
 {
     return QDir(dataDir.path()).entryList(QDir::Files | QDir::Hidden);

@@ -64,7 +64,6 @@ public:
     QString path(const QString& name) const { return dataDir.filePath(name); }
     bool write(const QString& name, const QByteArray& bytes) const;
     QByteArray read(const QString& name) const;
-    bool copyFixture(const QString& fixture, const QString& name) const;
     // Every file there, hidden ones too: shows a temporary file left behind.
     QStringList files() const;
 

@@ -3,18 +3,18 @@
 // logs in a temporary folder, listening only on a socket there, no browsing.
 // Clients reach it by setting CUPS_SERVER to socketPath().
 
-#include <QProcess>
-#include <QString>
-#include <QTemporaryDir>
+#include "tempserver.h"
 
 namespace TestSupport {
 
-class TempCupsScheduler {
+class TempCupsScheduler : public TempServer {
 public:
-    TempCupsScheduler();
-    ~TempCupsScheduler();
-    TempCupsScheduler(const TempCupsScheduler&) = delete;
-    TempCupsScheduler& operator=(const TempCupsScheduler&) = delete;
+    TempCupsScheduler() : TempServer(false, "log/error_log") {}
+    ~TempCupsScheduler()
+    {
+        cupsd_.terminate(); // cupsd ends cleanly on SIGTERM; QProcess kills one that does not
+        cupsd_.waitForFinished(10000);
+    }
 
     // True when cupsd and lpadmin are installed on this machine.
     static bool Installed();
@@ -24,18 +24,10 @@ public:
     // Adds and enables a queue without a driver, sending to deviceUri.
     bool addQueue(const QString& name, const QString& deviceUri);
 
-    QString socketPath() const;
-    // Why the last step failed: the command's output and the scheduler's log.
-    QString failure() const { return failure_; }
+    QString socketPath() const { return dir_.filePath(QStringLiteral("cups.sock")); }
 
 private:
-    bool writeConfiguration();
-    bool waitUntilAnswering();
-    QString errorLog() const;
-
-    QTemporaryDir dir_;
     QProcess cupsd_;
-    QString failure_;
 };
 
 } // namespace TestSupport

@@ -4,18 +4,15 @@
 // connections trusted, superuser "zentab". The server refuses to run as
 // root: when the tests do, its programs run as the unprivileged user.
 
-#include <QString>
-#include <QTemporaryDir>
+#include "tempserver.h"
 
 namespace TestSupport {
 
-class TempPostgres {
+class TempPostgres : public TempServer {
 public:
     // durable: fsync as a real server does (the benchmark); tests go without.
-    explicit TempPostgres(bool durable = false);
-    ~TempPostgres();
-    TempPostgres(const TempPostgres&) = delete;
-    TempPostgres& operator=(const TempPostgres&) = delete;
+    explicit TempPostgres(bool durable = false) : TempServer(true, "log"), durable_(durable) {}
+    ~TempPostgres() { stop(); }
 
     // The folder of initdb and pg_ctl (the newest installed server), or
     // empty when no server is installed.
@@ -28,19 +25,11 @@ public:
     int port() const { return port_; }
     QString user() const { return QStringLiteral("zentab"); }
     QString database() const { return QStringLiteral("postgres"); }
-    // Why the last step failed: the command's output and the server's log.
-    QString failure() const { return failure_; }
 
 private:
-    bool run(const QString& tool, const QStringList& arguments);
-    QString dataDir() const;
-
-    QTemporaryDir dir_;
     bool durable_;
     int port_ = 0;
-    bool initialised_ = false;
     bool running_ = false;
-    QString failure_;
 };
 
 } // namespace TestSupport
