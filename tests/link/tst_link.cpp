@@ -420,7 +420,7 @@ private Q_SLOTS:
     }
 
     // A port I/O backend replaced after start-up: the old one shut down, the
-    // new one started.
+    // new one started, and shut down at the end.
     void portIoReplacedAfterStartUp()
     {
         const auto shutdowns = std::make_shared<int>(0);
@@ -429,6 +429,8 @@ private Q_SLOTS:
         const FakePortIo& replacement = parallelPort(Fine);
         QVERIFY(*shutdowns == 1 && replacement.initializeCalls == 1);
         QCOMPARE(ReadLptRegister(1), std::uint8_t{0xDF}); // idle and ready, undriven bits high
+        ShutdownWinIo();
+        QCOMPARE(replacement.shutdownCalls, 1);
     }
 
     // The system's devices.
