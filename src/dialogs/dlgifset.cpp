@@ -1,8 +1,8 @@
 // The interface settings dialog: its controls, their fixed lists and layout.
 #include "dialogs/dlgifset.h"
 
-#include "dialogs/listcontrols.h"
 #include "common/linkfacts.h"
+#include "dialogs/listcontrols.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -3,9 +3,9 @@
 #include "dialogs/dlgifset.h"
 
 #include "common/appsettings.h"
+#include "common/linkfacts.h"
 #include "common/msgbox.h"
 #include "dialogs/listcontrols.h"
-#include "common/linkfacts.h"
 
 #include <QCheckBox>
 #include <QComboBox>

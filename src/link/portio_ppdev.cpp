@@ -15,8 +15,8 @@
 // A port that cannot be opened reads 0xFF, as an empty I/O address does, and
 // every access to it returns false. It is tried again at most once a second.
 
-#include "common/unixfd.h"
 #include "common/linkfacts.h"
+#include "common/unixfd.h"
 #include "link/linkfailure.h"
 #include "link/portio.h"
 #include "link/portresolver.h"
