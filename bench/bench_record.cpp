@@ -8,7 +8,7 @@
 // and counts in the database that no code was written twice.
 
 #include "benchsupport.h"
-#include "temppostgres.h"
+#include "tempserver.h"
 
 #include "record/recordstore.h"
 
@@ -151,7 +151,7 @@ int main(int argc, char* argv[])
     RecordStore local(sqlite);
     bool ok = Report("SQLite", local);
 
-    if (TestSupport::TempPostgres::BinDir().isEmpty()) {
+    if (!TestSupport::TempPostgres::Installed()) {
         std::printf("PostgreSQL: no server installed, skipped\n");
         return ok ? 0 : 1;
     }

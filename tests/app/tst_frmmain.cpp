@@ -40,7 +40,7 @@ class TestFrmMain : public QObject {
     {
         env_->install();
         QFile::link(env_->path(QStringLiteral("gone")), env_->path(QStringLiteral("COM1")));
-        env_->start({kind, 1, true, {}}, model);
+        env_->start(kind == VirtualCom ? "Interface = VirtualCOM\r\n" : "", model);
         return *env_->form;
     }
     // Model-name editing: the menu item ticked, the box writable, its buttons shown.

@@ -6,6 +6,8 @@
 #include "common/pointer.h"
 #include "files.h"
 #include "link/link.h"
+#include "settings/modeldata.h"
+#include "settings/settingsfile.h"
 #include "simprinter.h"
 
 #include <QApplication>
@@ -16,7 +18,6 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
-#include <algorithm>
 
 namespace TestSupport {
 
@@ -109,44 +110,31 @@ void Environment::startOn(std::uint8_t kind, std::uint8_t printerModel,
     sim = std::make_unique<SimTest::SimulatedLink>(kind, printer);
     if (plugged)
         QVERIFY2(sim->attach(dataDir.path()), qPrintable(sim->error()));
-    start({kind, sim->comPort(), kind != Common::USB, sim->iniLines()}, selectedModel);
+    start(sim->iniLines(), selectedModel);
 }
 
-void Environment::start(const LinkChoice& link, const QString& modelName)
+void Environment::start(const QByteArray& linkLines, const QString& modelName)
 {
     QVERIFY(write(QStringLiteral("Models.Dat"),
                   "Zentab model data\r\n35ZX-P700\r\n42ZX-B420\r\n51ZX-Q51\r\n"));
     QVERIFY(write(QStringLiteral("Zentab.ini"),
                   "Zentab    06.Dec.26  09:00\r\nModelName = " + modelName.toLatin1() + "\r\n" +
-                      link.iniLines + "SerialNo = Printer001\r\n"));
+                      linkLines + "SerialNo = Printer001\r\n"));
     // The record is off unless the test set it up: off, the program behaves
     // as it always has.
     if (!QFile::exists(path(QStringLiteral("Record.ini"))))
         QVERIFY(write(QStringLiteral("Record.ini"), "Store = off\r\n"));
     seams.clearMessages();
-    seams.splash([] { Common::SplashMode = false; });
+    // The start-up's loading without the splash around it, which is tested
+    // on its own.
+    seams.splash([] {
+        Common::SplashMode = false;
+        Common::ErrorFlag = Common::LoadSettings().status != Common::LoadStatus::Done ||
+                            Common::LoadModelData().status != Common::LoadStatus::Done;
+    });
     form = std::make_unique<FrmMain>();
     form->Form_Load();
     QVERIFY(!form->AnotherInstanceRunning());
-    // The state the start-up loading gives from the two files above; the
-    // splash and its loading are tested on their own.
-    resetGlobals();
-    Common::ErrorFlag = false;
-    Common::SplashMode = true; // as Form_Load left it: the start-up runs on the first activation
-    auto& models = Common::ModelList;
-    models.ModelCount = 3;
-    models.ModelNames = {QStringLiteral("ZX-P700"), QStringLiteral("ZX-B420"),
-                         QStringLiteral("ZX-Q51")};
-    models.ModelIds = {0x35, 0x42, 0x51};
-    models.ModelIndex = static_cast<std::uint8_t>(
-        std::find(models.ModelNames.begin(), models.ModelNames.end(), modelName) -
-        models.ModelNames.begin() + 1);
-    Common::AppSettings.ModelName = modelName;
-    Common::AppSettings.SerialNo = QStringLiteral("Printer001");
-    Common::AppSettings.Interface = link.interfaceKind;
-    Common::AppSettings.COMPort = link.comPort;
-    Common::AppSettings.ActiveInterface = link.interfaceKind;
-    Common::AppSettings.TwoWayLink = link.twoWay;
     form->show();
     QVERIFY(QTest::qWaitForWindowExposed(form.get()));
     QTRY_VERIFY_WITH_TIMEOUT(!Common::SplashMode && form->isEnabled() &&

@@ -6,7 +6,6 @@
 // window, a simulated printer on one of the links, and the programs started
 // as processes.
 
-#include "capturedmessages.h"
 #include "fakes.h"
 #include "seams.h"
 #include "simlink.h"
@@ -33,15 +32,6 @@ inline QString FixturePath(const QString& name)
 {
     return QStringLiteral(ZENTAB_TEST_FIXTURES "/") + name;
 }
-
-// The settings file's lines that choose a link, and what the program makes
-// of them.
-struct LinkChoice {
-    std::uint8_t interfaceKind = Common::VirtualCom;
-    std::uint8_t comPort = 1;
-    bool twoWay = true;
-    QByteArray iniLines;
-};
 
 class Environment {
 public:
@@ -77,14 +67,14 @@ public:
     FrmMain& openForm(bool show = true);
 
     // A printer of printerModel on a simulated link of that kind, and the
-    // window started on it with selectedModel chosen. Unplugged, the data
-    // folder holds no entry for the port.
+    // main window started on it as the program does: the settings file
+    // naming selectedModel and the link, the model file listing ZX-P700
+    // (35h), ZX-B420 (42h) and ZX-Q51 (51h), the box showing Printer001.
+    // Unplugged, the data folder holds no entry for the port.
     void startOn(std::uint8_t kind, std::uint8_t printerModel, const QString& selectedModel,
                  bool plugged = true);
-    // Starts the main window as the program does, the settings file naming
-    // modelName and the link, the model file listing ZX-P700 (35h), ZX-B420
-    // (42h) and ZX-Q51 (51h), the box showing Printer001.
-    void start(const LinkChoice& link, const QString& modelName);
+    // The same with the link the settings file's linkLines choose.
+    void start(const QByteArray& linkLines, const QString& modelName);
     void newPrinter(std::uint8_t modelId);
     // Closes the window and releases the link, the printer and the lock.
     void stop();

@@ -6,6 +6,8 @@
 // whose master this is: the program opens devicePath() as its port and the
 // test plays the printer here.
 
+#include "common/unixfd.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -13,34 +15,26 @@ namespace SimTest {
 
 class HostTerminal {
 public:
-    HostTerminal() = default;
-    ~HostTerminal();
-    HostTerminal(const HostTerminal&) = delete;
-    HostTerminal& operator=(const HostTerminal&) = delete;
-
     bool open(const QString& path);
     // A new pseudo-terminal; its device may be opened by any user.
     bool openPseudoTerminal();
     // Closing the master is the printer unplugged: the device sees a hang-up.
-    void close();
-    bool isOpen() const { return fd_ >= 0; }
-    int fd() const { return fd_; }
+    void close() { fd_.reset(); }
+    int fd() const { return fd_.get(); }
     // The path opened, or the pseudo-terminal's device.
     QString devicePath() const { return devicePath_; }
     // True when every byte was written.
     bool write(const QByteArray& bytes);
-    // Reads until count bytes have come or timeoutMs has passed.
+    // Reads until count bytes have come, the other side has gone or
+    // timeoutMs has passed.
     QByteArray read(int count, int timeoutMs);
     // Whatever arrives within ms.
-    QByteArray readFor(int ms);
-    // errno of the last failed open, read or write (0 when none).
-    int lastError() const { return lastError_; }
+    QByteArray readFor(int ms) { return read(1 << 20, ms); }
 
 private:
-    bool adopt(int fd, const QString& devicePath);
+    bool adopt(Common::UniqueFd fd, const QString& devicePath);
 
-    int fd_ = -1;
-    int lastError_ = 0;
+    Common::UniqueFd fd_;
     QString devicePath_;
 };
 

@@ -1,24 +1,42 @@
 #include "seams.h"
 
-#include "common/waitms.h"
-#include "dialogs/dlgver.h"
-#include "link/link.h"
-#include "link/portio.h"
-#include "link/rawprint.h"
-#include "settings/printercatalog.h"
-#include "settings/settingsfile.h"
+#include <algorithm>
+
+CapturedMessages::CapturedMessages()
+{
+    previous_ = Common::SetMsgBoxHandler([this](const QString& title, const QString& text) {
+        messages_.append(CapturedMessage{title, text, Common::CurrentPointer()});
+    });
+    previousQuestions_ = Common::SetQuestionHandler(nullptr);
+}
+
+CapturedMessages::~CapturedMessages()
+{
+    Common::SetMsgBoxHandler(std::move(previous_));
+    Common::SetQuestionHandler(std::move(previousQuestions_));
+}
+
+void CapturedMessages::answerQuestions(bool yes)
+{
+    Common::SetQuestionHandler([this, yes](const QString& title, const QString& text) {
+        messages_.append(CapturedMessage{title, text, Common::CurrentPointer()});
+        return yes;
+    });
+}
+
+bool CapturedMessages::allUnderArrow() const
+{
+    return std::all_of(messages_.cbegin(), messages_.cend(), [](const CapturedMessage& m) {
+        return m.pointer == Common::Pointer::Default;
+    });
+}
 
 namespace TestSupport {
-
-Seams::Seams(int waitScalePercent)
-{
-    messages_.emplace();
-    Common::SetWaitScaleForTests(waitScalePercent);
-}
 
 Seams::~Seams()
 {
     Common::ReleaseLink();
+    Common::SetPortCheckSwitch(nullptr);
     Common::SetSerialControl(nullptr);
     Common::SetPortIoBackend(nullptr);
     Common::SetRawPrintBackend(nullptr);
@@ -27,47 +45,6 @@ Seams::~Seams()
     Common::SetStartupSplashForTests(nullptr);
     Common::SetWaitScaleForTests(100);
     messages_.reset();
-}
-
-void Seams::serialControl(std::unique_ptr<Common::SerialControl> control)
-{
-    Common::SetSerialControl(std::move(control));
-}
-
-void Seams::portIo(std::unique_ptr<Common::PortIoBackend> backend)
-{
-    Common::SetPortIoBackend(std::move(backend));
-}
-
-void Seams::rawPrint(std::unique_ptr<Common::RawPrintBackend> backend)
-{
-    Common::SetRawPrintBackend(std::move(backend));
-}
-
-void Seams::printers(std::unique_ptr<Common::PrinterCatalog> catalog)
-{
-    Common::SetPrinterCatalog(std::move(catalog));
-}
-
-void Seams::clock(std::function<QDateTime()> now)
-{
-    Common::SetSettingsClockForTests(std::move(now));
-}
-
-void Seams::splash(std::function<void()> replacement)
-{
-    Common::SetStartupSplashForTests(std::move(replacement));
-}
-
-void Seams::waitScale(int percent)
-{
-    Common::SetWaitScaleForTests(percent);
-}
-
-void Seams::clearMessages()
-{
-    messages_.reset();
-    messages_.emplace();
 }
 
 } // namespace TestSupport

@@ -1,7 +1,10 @@
 #include "settingsrecord.h"
 
+#include <QRegularExpression>
 #include <QStringList>
+#include <algorithm>
 #include <functional>
+#include <type_traits>
 #include <vector>
 
 using Common::AppSettingsRecord;
@@ -10,120 +13,80 @@ namespace TestSupport {
 
 namespace {
 
-struct FieldAccess {
+using Octets = std::array<std::uint8_t, 4>;
+
+template <typename T> QString Text(const T& value)
+{
+    if constexpr (std::is_same_v<T, QString>) {
+        return value;
+    } else if constexpr (std::is_same_v<T, Octets>) {
+        QStringList parts;
+        for (const std::uint8_t octet : value)
+            parts << QString::number(octet);
+        return parts.join(QLatin1Char(','));
+    } else {
+        return QString::number(value);
+    }
+}
+
+template <typename T> void Assign(T& field, const QString& text)
+{
+    if constexpr (std::is_same_v<T, QString>) {
+        field = text;
+    } else if constexpr (std::is_same_v<T, Octets>) {
+        const QStringList parts = text.split(QRegularExpression(QStringLiteral("[.,]")));
+        for (std::size_t i = 0; i < field.size(); ++i)
+            field[i] = std::uint8_t(parts.value(qsizetype(i)).toInt());
+    } else {
+        field = T(text.toLongLong());
+    }
+}
+
+struct Field {
     const char* name;
     std::function<QString(const AppSettingsRecord&)> get;
     std::function<void(AppSettingsRecord&, const QString&)> set;
 };
 
-template <typename T> FieldAccess Number(const char* name, T AppSettingsRecord::*member)
+template <typename T> Field Make(const char* name, T AppSettingsRecord::*member)
 {
-    return {name, [member](const AppSettingsRecord& s) { return QString::number(s.*member); },
-            [member](AppSettingsRecord& s, const QString& v) { s.*member = T(v.toLongLong()); }};
+    return {name, [member](const AppSettingsRecord& s) { return Text(s.*member); },
+            [member](AppSettingsRecord& s, const QString& v) { Assign(s.*member, v); }};
 }
 
-FieldAccess Text(const char* name, QString AppSettingsRecord::*member)
-{
-    return {name, [member](const AppSettingsRecord& s) { return s.*member; },
-            [member](AppSettingsRecord& s, const QString& v) { s.*member = v; }};
-}
-
-const std::vector<FieldAccess>& Table()
-{
-    using R = AppSettingsRecord;
-    static const std::vector<FieldAccess> table = {
-        Number("Interface", &R::Interface),
-        Number("ActiveInterface", &R::ActiveInterface),
-        Number("COMPort", &R::COMPort),
-        Number("COMBaud", &R::COMBaud),
-        Number("COMBits", &R::COMBits),
-        Number("COMParity", &R::COMParity),
-        Number("COMStop", &R::COMStop),
-        Number("COMFlow", &R::COMFlow),
-        Number("LPTPort", &R::LPTPort),
-        Number("LPTAddress", &R::LPTAddress),
-        Number("USBPort", &R::USBPort),
-        {"LANIPOctets",
-         [](const R& s) {
-             QStringList parts;
-             for (std::uint8_t octet : s.LANIPOctets)
-                 parts << QString::number(octet);
-             return parts.join(QLatin1Char(','));
-         },
-         [](R& s, const QString& v) {
-             const QStringList parts = v.split(QLatin1Char(','));
-             for (int i = 0; i < 4; ++i)
-                 s.LANIPOctets[std::size_t(i)] = std::uint8_t(parts.value(i).toInt());
-         }},
-        {"LANIP", [](const R& s) { return s.LANIP; },
-         [](R& s, const QString& v) {
-             s.LANIP = v;
-             const QStringList parts = v.split(QLatin1Char('.'));
-             for (int i = 0; i < 4; ++i)
-                 s.LANIPOctets[std::size_t(i)] = std::uint8_t(parts.value(i).toInt());
-         }},
-        Number("LANPort", &R::LANPort),
-        Text("WinDevice", &R::WinDevice),
-        Text("WinPort", &R::WinPort),
-        Number("WinPrinterCount", &R::WinPrinterCount),
-        Number("PortOpen", &R::PortOpen),
-        Number("TwoWayLink", &R::TwoWayLink),
-        Text("SerialNo", &R::SerialNo),
-        Number("SNoLength", &R::SNoLength),
-        Number("SNoNumCol", &R::SNoNumCol),
-        Number("SNoNumLen", &R::SNoNumLen),
-        Number("SNoAlign", &R::SNoAlign),
-        Number("SNoSpcChar", &R::SNoSpcChar),
-        Number("AutoInc", &R::AutoInc),
-        Number("StartNum", &R::StartNum),
-        Text("ModelName", &R::ModelName),
-    };
-    return table;
-}
-
-const FieldAccess* Find(const QString& name)
-{
-    for (const FieldAccess& field : Table())
-        if (name == QLatin1String(field.name))
-            return &field;
-    return nullptr;
-}
+#define FIELD(name) Make(#name, &AppSettingsRecord::name)
+const std::vector<Field> Fields = {
+    FIELD(Interface),       FIELD(ActiveInterface), FIELD(COMPort),    FIELD(COMBaud),
+    FIELD(COMBits),         FIELD(COMParity),       FIELD(COMStop),    FIELD(COMFlow),
+    FIELD(LPTPort),         FIELD(LPTAddress),      FIELD(USBPort),    FIELD(LANIPOctets),
+    FIELD(LANIP),           FIELD(LANPort),         FIELD(WinDevice),  FIELD(WinPort),
+    FIELD(WinPrinterCount), FIELD(PortOpen),        FIELD(TwoWayLink), FIELD(SerialNo),
+    FIELD(SNoLength),       FIELD(SNoNumCol),       FIELD(SNoNumLen),  FIELD(SNoAlign),
+    FIELD(SNoSpcChar),      FIELD(AutoInc),         FIELD(StartNum),   FIELD(ModelName)};
+#undef FIELD
 
 } // namespace
 
 QString Describe(const AppSettingsRecord& s)
 {
     QStringList lines;
-    for (const FieldAccess& field : Table())
+    for (const Field& field : Fields)
         lines << QLatin1String(field.name) + QLatin1Char('=') + field.get(s);
     return lines.join(QLatin1Char('\n'));
-}
-
-QString DescribeWithModel()
-{
-    return Describe(Common::AppSettings) +
-           QStringLiteral("\nModelIndex=%1").arg(Common::ModelList.ModelIndex);
-}
-
-QString Fields(const AppSettingsRecord& s, const QString& names)
-{
-    QStringList values;
-    for (const QString& name : names.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
-        const FieldAccess* field = Find(name);
-        if (!field)
-            return QString();
-        values << field->get(s);
-    }
-    return values.join(QLatin1Char(' '));
 }
 
 bool Apply(AppSettingsRecord& s, const QString& assignments)
 {
     for (const QString& word : assignments.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
-        const FieldAccess* field = Find(word.section(QLatin1Char('='), 0, 0));
-        if (!field)
+        const QString name = word.section(QLatin1Char('='), 0, 0);
+        const QString value = word.section(QLatin1Char('='), 1);
+        const auto field = std::find_if(Fields.begin(), Fields.end(),
+                                        [&name](const Field& f) { return name == f.name; });
+        if (field == Fields.end())
             return false;
-        field->set(s, word.section(QLatin1Char('='), 1));
+        field->set(s, value);
+        if (name == QLatin1String("LANIP")) // the address and its octets go together
+            Assign(s.LANIPOctets, value);
     }
     return true;
 }

@@ -10,11 +10,6 @@ namespace TestSupport {
 
 // Every field, one "name=value" a line; LANIPOctets as "a,b,c,d".
 QString Describe(const Common::AppSettingsRecord& s);
-// The record plus the model list's selection.
-QString DescribeWithModel();
-// The values of the named fields ("COMPort LPTAddress"), joined by a space;
-// a null string when one of them is not a field.
-QString Fields(const Common::AppSettingsRecord& s, const QString& names);
 // Sets fields from "name=value" words ("COMPort=3 LANIP=10.0.0.5"); LANIP
 // sets the octets too. Returns false for a name that is not a field.
 bool Apply(Common::AppSettingsRecord& s, const QString& assignments);

@@ -1,94 +1,66 @@
 #pragma once
-// What the private servers of the tests share: a temporary folder, a free
-// port, the server's programs run there (as the unprivileged user when the
-// server refuses root), the wait until it answers, and its log, which tells
-// why a step failed.
+// The tests' private servers, a PostgreSQL server and a CUPS scheduler, each
+// in a temporary folder of its own, started and stopped by the project's
+// scripts/temp-server and stopped when the object goes.
 
-#include "unprivileged.h"
-
-#include <QFile>
-#include <QProcess>
-#include <QTcpServer>
+#include <QStringList>
 #include <QTemporaryDir>
-#include <functional>
-#include <grp.h>
-#include <unistd.h>
 
 namespace TestSupport {
 
 class TempServer {
 public:
-    // Why the last step failed: the command's output and the server's log.
+    ~TempServer() { stop(); }
+    TempServer(const TempServer&) = delete;
+    TempServer& operator=(const TempServer&) = delete;
+
+    bool stop();
+    // Why the last step failed: the script's message and the server's log.
     QString failure() const { return failure_; }
 
 protected:
-    TempServer(bool unprivileged, const QString& log)
-        : unprivileged_(unprivileged && ::geteuid() == 0), log_(dir_.filePath(log))
-    {
-        // The server's own user must own its folder.
-        if (unprivileged_ && ::chown(QFile::encodeName(dir_.path()).constData(), kUnprivilegedId,
-                                     kUnprivilegedId) != 0)
-            fail("cannot hand " + dir_.path() + " to the unprivileged user");
-    }
-
-    static int FreePort()
-    {
-        QTcpServer probe;
-        return probe.listen(QHostAddress::LocalHost, 0) ? probe.serverPort() : 0;
-    }
-
-    // Starts program in the folder: the server's user may not reach the
-    // caller's.
-    void launch(QProcess& process, const QString& program, const QStringList& arguments) const
-    {
-        process.setProcessChannelMode(QProcess::MergedChannels);
-        process.setWorkingDirectory(dir_.path());
-        if (unprivileged_)
-            process.setChildProcessModifier([] {
-                if (::setgroups(0, nullptr) != 0 || ::setgid(kUnprivilegedId) != 0 ||
-                    ::setuid(kUnprivilegedId) != 0)
-                    ::_exit(127);
-            });
-        process.start(program, arguments);
-    }
-
-    // Runs a program to its successful end.
-    bool run(const QString& program, const QStringList& arguments)
-    {
-        QProcess process;
-        launch(process, program, arguments);
-        if (process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit &&
-            process.exitCode() == 0)
-            return true;
-        process.kill();
-        return fail(program + ' ' + arguments.join(' ') + " failed: " + process.readAll());
-    }
-
-    // Waits until answers() while the server runs.
-    bool waitUntil(const std::function<bool()>& answers, QProcess& server)
-    {
-        for (int tries = 0; tries < 300; ++tries) {
-            if (answers())
-                return true;
-            if (server.waitForFinished(100))
-                return fail(server.program() + " ended: " + server.readAll());
-        }
-        return fail(server.program() + " did not answer");
-    }
-
-    bool fail(const QString& what)
-    {
-        QFile log(log_);
-        failure_ = what + '\n' + (log.open(QIODevice::ReadOnly) ? log.readAll().right(4000) : "");
-        return false;
-    }
+    explicit TempServer(const char* kind) : kind_(QLatin1String(kind)) {}
+    static bool Installed(const char* kind);
+    // Runs the script's action on the folder: true with its output on success.
+    bool script(QStringList arguments, QString* output = nullptr);
 
     QTemporaryDir dir_;
+    bool running_ = false;
 
 private:
-    bool unprivileged_;
-    QString log_;
+    QString kind_;
     QString failure_;
+};
+
+// Local connections trusted, superuser "zentab", on 127.0.0.1.
+class TempPostgres : public TempServer {
+public:
+    // durable: fsync as a real server does (the benchmark); tests go without.
+    explicit TempPostgres(bool durable = false) : TempServer("postgres"), durable_(durable) {}
+    static bool Installed() { return TempServer::Installed("postgres"); }
+    static QString BinDir() { return Installed() ? QStringLiteral("installed") : QString(); } // TODO drop
+    // initdb on first use, then the server; again after stop() on the same port.
+    bool start();
+
+    QString host() const { return QStringLiteral("127.0.0.1"); }
+    int port() const { return port_; }
+    QString user() const { return QStringLiteral("zentab"); }
+    QString database() const { return QStringLiteral("postgres"); }
+
+private:
+    bool durable_;
+    int port_ = 0;
+};
+
+// Clients reach it by setting CUPS_SERVER to socketPath().
+class TempCupsScheduler : public TempServer {
+public:
+    TempCupsScheduler() : TempServer("cups") {}
+    static bool Installed() { return TempServer::Installed("cups"); }
+    bool start();
+    // A queue without a driver, sending to deviceUri, enabled.
+    bool addQueue(const QString& name, const QString& deviceUri);
+    QString socketPath() const { return dir_.filePath(QStringLiteral("cups.sock")); }
 };
 
 } // namespace TestSupport
