@@ -3,7 +3,7 @@
 // the exact bytes the settings are written as and what reading them gives
 // back, and the settings file replaced so that a failed save never damages
 // the one there. Then the interface put into effect on a real main window,
-// and InitGlobals.
+// and InitGlobals with the printers of a real print service.
 
 #include "app/buildinterfaceinfo.h"
 #include "app/ledindicator.h"
@@ -14,10 +14,12 @@
 #include "settings/modeldata.h"
 #include "settings/settingsfile.h"
 #include "settingsrecord.h"
+#include "tempserver.h"
 
 #include <QtTest>
 #include <QtWidgets>
 #include <csignal>
+#include <cups/cups.h>
 #include <sys/resource.h>
 
 using namespace Common;
@@ -33,13 +35,17 @@ QByteArray Lines(const QByteArray& bars)
     return bars.isEmpty() ? QByteArray() : QByteArray(bars).replace('|', "\r\n") + "\r\n";
 }
 
-// One start-up file's row of load(): its name, its bytes and what reading
-// gives; "!" a wrong header, "-" a file that cannot be read.
-void Row(const QByteArray& row, const QString& file, const QByteArray& bytes,
-         const QByteArray& expected, const char* modelName = "Before")
+// A row of the current table named tag, its cells in column order.
+template <typename... Cells> void Row(const QByteArray& tag, const Cells&... cells)
 {
-    QTest::addRow("%s", row.constData())
-        << file << bytes << QString::fromLatin1(modelName) << QString::fromLatin1(expected);
+    (QTest::newRow(tag.constData()) << ... << cells);
+}
+
+// One start-up file's row of load(): what reading gives as "outcome".
+void Load(const QByteArray& tag, const QString& file, const QByteArray& bytes,
+          const QByteArray& outcome)
+{
+    Row(tag, file, bytes, outcome);
 }
 
 } // namespace
@@ -52,23 +58,27 @@ private Q_SLOTS:
 
     // A start-up file and what reading it gives: for the settings file the
     // fields as for SettingsWith(), for the model file its list as its lines, "*"
-    // before the one the settings' model name selects, which then takes the
+    // before the one the settings' model name "qq" selects, which then takes the
     // list's spelling. The file stays as it was; only a wrong model file
-    // header shows a message here (the start-up loading shows the rest).
+    // header shows a message (whose text the start-up shows).
     void load_data()
     {
         QTest::addColumn<QString>("file");
-        QTest::addColumn<QByteArray>("bytes"); // "(none)": no file; "(folder)": a folder instead
-        QTest::addColumn<QString>("modelName");
-        QTest::addColumn<QString>("outcome");
+        QTest::addColumn<QByteArray>("bytes");   // "(none)": no file; "(folder)": a folder instead
+        QTest::addColumn<QByteArray>("outcome"); // "!" a wrong header, "-" a file not read
         const QString ini = SettingsFileName, dat = ModelDataFileName;
+        // "lines>outcome" rows, ';' between them, of a file with these lines after its header.
+        const auto rows = [](const QString& file, const QByteArray& table) {
+            for (const QByteArray& c : table.split(';'))
+                Load(c.split('>')[0], file, Header + Lines(c.split('>')[0]), c.split('>')[1]);
+        };
         // The header and the line ends; a wrong header stops reading before any line.
         for (const char* header : {"zentab    05.Dec.26  11:01", " Zentab", ""})
-            Row('"' + QByteArray(header) + '"', ini, header + QByteArray("\r\nCOMPort = 3"), "!");
-        Row("word and more", ini, "Zentabulous\r\nCOMPort = 3", "COMPort=3");
-        Row("LF, CR, no end", ini, "Zentab\nCOMPort = 3\rUSBPort = 4", "COMPort=3 USBPort=4");
-        Row("blank lines", ini, "Zentab\r\n\r\nCOMPort = 3\r\n\n\rUSBPort = 4",
-            "COMPort=3 USBPort=4");
+            Load('"' + QByteArray(header) + '"', ini, header + QByteArray("\r\nCOMPort = 3"), "!");
+        Load("word and more", ini, "Zentabulous\r\nCOMPort = 3", "COMPort=3");
+        Load("LF, CR, no end", ini, "Zentab\nCOMPort = 3\rUSBPort = 4", "COMPort=3 USBPort=4");
+        Load("blank lines", ini, "Zentab\r\n\r\nCOMPort = 3\r\n\n\rUSBPort = 4",
+             "COMPort=3 USBPort=4");
         // Keys and words are read without regard to case. "Key: value>to|...": the
         // line "Key = value" setting Key to "to", or nothing where the value is
         // not taken. An LANIP part out of range keeps that octet, a malformed
@@ -89,49 +99,40 @@ private Q_SLOTS:
             const QByteArray key = c.split(':')[0];
             for (const QByteArray& to : c.mid(key.size() + 2).split('|')) {
                 const QByteArray line = key + " = " + to.split('>')[0], value = to.split('>')[1];
-                Row(line, ini, Header + Lines(line), value.isEmpty() ? value : key + '=' + value);
+                Load(line, ini, Header + Lines(line), value.isEmpty() ? value : key + '=' + value);
             }
         }
-        // "lines>fields": a later line overwrites only when its value is taken,
-        // the "=" stands within the first 11 characters, and a number part
-        // short of the end of the code is dropped.
-        const QByteArray lines =
-            "Interface = USB|interface = com>;Interface = LPT|INTERFACE = Serial>;"
-            "Interface = USB|Interface = LAN>Interface=2;COMPort = 16>COMPort=16 Interface=5;"
-            "comport = 99|Interface = USB>COMPort=99 Interface=5;"
-            "COMPort = 15|Interface = USB>COMPort=15 Interface=2;"
-            "COMParity = Odd|COMParity = NONE>;CoMpArItY = eVeN>COMParity=2;"
-            "comflow = xonxoff>COMFlow=1;COMFlow = 1|COMFlow = DtrDsr>;"
-            "LPTPort = 3|LPTPort = 4>LPTPort=3 LPTAddress=956;portopen = true>PortOpen=1;"
-            "PortOpen = TRUE|PortOpen = yes>;AUTOINC = false|AutoInc = yes>AutoInc=0;"
-            "AutoInc = FALSE|AutoInc = True>;SNoNumCol = 7|SNoNumLen  = 4>SNoNumCol=7;"
-            "SNoNumLen = 0>SNoNumCol=1 SNoNumLen=0;"
-            "SNoNumCol = 9|SNoNumLen = 1>SNoNumCol=9 SNoNumLen=1;"
-            "SNoNumCol = 10|SNoNumLen = 6>SNoNumCol=10 SNoNumLen=6;"
-            "LANIP = 10.20.30.40|LANIP = 300.1.2.3>LANIP=10.1.2.3;"
-            "LANIP = 10.20.30.40|LANIP = 10.20>";
-        for (const QByteArray& c : lines.split(';'))
-            Row(c.split('>')[0], ini, Header + Lines(c.split('>')[0]), c.split('>')[1]);
+        // A later line overwrites only when its value is taken, the "=" stands
+        // within the first 11 characters, and a number part short of the end of
+        // the code is dropped.
+        rows(ini, "Interface = USB|interface = com>;Interface = LPT|INTERFACE = Serial>;"
+                  "Interface = USB|Interface = LAN>Interface=2;COMPort = 16>COMPort=16 Interface=5;"
+                  "comport = 99|Interface = USB>COMPort=99 Interface=5;"
+                  "COMPort = 15|Interface = USB>COMPort=15 Interface=2;"
+                  "COMParity = Odd|COMParity = NONE>;CoMpArItY = eVeN>COMParity=2;"
+                  "comflow = xonxoff>COMFlow=1;COMFlow = 1|COMFlow = DtrDsr>;"
+                  "LPTPort = 3|LPTPort = 4>LPTPort=3 LPTAddress=956;portopen = true>PortOpen=1;"
+                  "PortOpen = TRUE|PortOpen = yes>;AUTOINC = false|AutoInc = yes>AutoInc=0;"
+                  "AutoInc = FALSE|AutoInc = True>;SNoNumCol = 7|SNoNumLen  = 4>SNoNumCol=7;"
+                  "SNoNumLen = 0>SNoNumCol=1 SNoNumLen=0;"
+                  "SNoNumCol = 9|SNoNumLen = 1>SNoNumCol=9 SNoNumLen=1;"
+                  "SNoNumCol = 10|SNoNumLen = 6>SNoNumCol=10 SNoNumLen=6;"
+                  "LANIP = 10.20.30.40|LANIP = 300.1.2.3>LANIP=10.1.2.3;"
+                  "LANIP = 10.20.30.40|LANIP = 10.20>");
         // A model line, stripped of spaces, is two hexadecimal digits, read up
-        // to the first that is not one, and a name: 4 to 19 characters in all.
-        // "line>listed" ("=": as it stands), each followed by "36AB".
-        const QByteArray models = "35 ZX-P700>;   35ZX P700   >35ZX P700;51ABCDEFGHIJKLMNOPQ>=;"
-                                  "51ABCDEFGHIJKLMNOPQR>;35AB>=;35A>;abName>ABName;3GName>03Name;"
-                                  "G3Name>00Name;41Z\xe9nt>=;35\tZX>=";
-        for (const QByteArray& c : models.split(';')) {
-            const QByteArray line = c.split('>')[0], listed = c.split('>')[1];
-            Row(line, dat, Header + Lines(line + "|36AB"),
-                '*' + (listed.isEmpty() ? QByteArray() : (listed == "=" ? line : listed) + '|') +
-                    "36AB");
-        }
-        Row("no models", dat, Header + Lines("  |35 X|12"), "*35ZX-P700");
-        const QByteArray four = Header + Lines("35AAA|36BBB|51QQ|52qq");
-        Row("other case", dat, four, "35AAA|*36BBB|51QQ|52qq", "bbb");
-        Row("first of two", dat, four, "35AAA|36BBB|*51QQ|52qq", "qq");
-        Row("no partial match", dat, four, "*35AAA|36BBB|51QQ|52qq", "BB");
-        const QByteArray seventeen = "30AB|31AB|32AB|33AB|34AB|35AB|36AB|37AB|38AB|39AB|3AAB|3BAB|"
-                                     "3CAB|3DAB|3EAB|3FAB|40CD";
-        Row("sixteen at most", dat, Header + Lines(seventeen), '*' + seventeen.left(79), "CD");
+        // to the first that is not one, and a name: 4 to 19 characters in all;
+        // with none, the list is the default model alone. At most sixteen are
+        // listed; the name is matched whole, in any case, the first match taken.
+        rows(dat,
+             "35 ZX-P700|36AB>*36AB;   35ZX P700   |36AB>*35ZX P700|36AB;"
+             "51ABCDEFGHIJKLMNOPQ|36AB>*51ABCDEFGHIJKLMNOPQ|36AB;51ABCDEFGHIJKLMNOPQR|36AB>*36AB;"
+             "35AB|36AB>*35AB|36AB;35A|36AB>*36AB;abName|36AB>*ABName|36AB;"
+             "3GName|36AB>*03Name|36AB;G3Name|36AB>*00Name|36AB;41Z\xe9nt|36AB>*41Z\xe9nt|36AB;"
+             "35\tZX|36AB>*35\tZX|36AB;  |35 X|12>*35ZX-P700;"
+             "35qqq|36BBB|51QQ|52qq>35qqq|36BBB|*51QQ|52qq;"
+             "30AB|31AB|32AB|33AB|34AB|35AB|36AB|37AB|38AB|39AB|3AAB|3BAB|3CAB|3DAB|3EAB|3FAB|"
+             "40qq>*30AB|31AB|32AB|33AB|34AB|35AB|36AB|37AB|38AB|39AB|3AAB|3BAB|3CAB|3DAB|3EAB|"
+             "3FAB");
         // Damaged and missing files. Of settings_binaryAfterHeader.ini only
         // "COMPort = 3<NUL>" passes: a leading number is read up to the NUL,
         // while "7<NUL>" is not exactly "7" and "<NUL>1" has no leading number.
@@ -144,48 +145,42 @@ private Q_SLOTS:
             "*35ZX-P700|36ZX;models_empty.dat>-;models_binaryGarbage.dat>!;"
             "models_binaryAfterHeader.dat>*35\xff\xfe;models_veryLongLines.dat>*51ZX-Q500;"
             "models_nonAscii.dat>*41Z\351bra \334|42Z\303\251bra";
-        for (const QByteArray& c : damaged.split(';')) {
-            const QByteArray name = c.split('>')[0];
-            Row(name, c.startsWith('s') ? ini : dat, ReadFile(FixturePath(name)), c.split('>')[1]);
-        }
-        Row("no settings file", ini, "(none)", "-");
-        Row("no model file", dat, "(none)", "-");
-        Row("a folder for the settings file", ini, "(folder)", "-");
-        Row("settings file too large", ini, "Zentab\r\n" + QByteArray(2 << 20, 'x'), "-");
+        for (const QByteArray& c : damaged.split(';'))
+            Load(c.split('>')[0], c.startsWith('s') ? ini : dat,
+                 ReadFile(FixturePath(c.split('>')[0])), c.split('>')[1]);
+        Load("no settings file", ini, "(none)", "-");
+        Load("no model file", dat, "(none)", "-");
+        Load("a folder for the settings file", ini, "(folder)", "-");
+        Load("settings file too large", ini, "Zentab\r\n" + QByteArray(2 << 20, 'x'), "-");
     }
     void load()
     {
         QFETCH(QString, file);
         QFETCH(QByteArray, bytes);
-        QFETCH(QString, modelName);
-        QFETCH(QString, outcome); // "!" a wrong header, "-" a file that cannot be read
+        QFETCH(QByteArray, outcome);
         const auto status = outcome == "!"   ? LoadStatus::WrongHeader
                             : outcome == "-" ? LoadStatus::Failed
                                              : LoadStatus::Done;
-        const QString expected = status == LoadStatus::Done ? outcome : QString();
+        const QString expected = status == LoadStatus::Done ? QString::fromLatin1(outcome) : "";
         Environment env;
         QVERIFY(bytes == "(none)" ||
                 (bytes == "(folder)" ? QDir().mkdir(env.path(file)) : env.write(file, bytes)));
         QDir::setCurrent(QDir::tempPath()); // the data folder counts, not the current one
         const bool ini = file == SettingsFileName;
-        AppSettings.ModelName = ini ? QString() : modelName;
+        AppSettings.ModelName = ini ? QString() : QStringLiteral("qq");
         ModelList.ModelCount = 2; // what was there goes
         const LoadResult result = ini ? LoadSettings() : LoadModelData();
         QCOMPARE(result.status, status);
+        const auto& [count, names, ids, index] = ModelList;
         QStringList models;
-        for (int i = 0; i < ModelList.ModelCount; ++i)
-            models << QString::asprintf("%s%02X%s", i + 1 == ModelList.ModelIndex ? "*" : "",
-                                        ModelList.ModelIds.at(i),
-                                        qUtf8Printable(ModelList.ModelNames.at(i)));
+        for (int i = 0; i < count; ++i)
+            models << QString::asprintf("%s%02X%s", i + 1 == index ? "*" : "", ids.at(i),
+                                        qUtf8Printable(names.at(i)));
         QCOMPARE(ini ? Describe(AppSettings) : models.join('|'),
                  ini ? Describe(SettingsWith(expected)) : expected);
         QVERIFY(!ini || CheckSettingsFile() == (bytes != "(none)"));
-        QVERIFY(ini || AppSettings.ModelName ==
-                           (ModelList.ModelCount ? ModelList.ModelNames.at(ModelList.ModelIndex - 1)
-                                                 : modelName));
-        QCOMPARE(env.shown().join(""), !ini && status == LoadStatus::WrongHeader
-                                           ? "Model Data ERROR! / Failed to load the Model data."
-                                           : "");
+        QVERIFY(ini || (count ? names.at(index - 1) : QString("qq")) == AppSettings.ModelName);
+        QVERIFY(env.shown().isEmpty() || (!ini && status == LoadStatus::WrongHeader));
         if (status == LoadStatus::Failed)
             QVERIFY2(result.description.startsWith(QDir::toNativeSeparators(env.path(file)) + ": "),
                      qPrintable(result.description));
@@ -202,41 +197,34 @@ private Q_SLOTS:
     void save_data()
     {
         // The row's name: the settings and the code box's text.
-        QTest::addColumn<QByteArray>("lines"); // or "(disk full)", "(no folder)"
         QTest::addColumn<QString>("readBack");
-        auto row = [](const char* settings, const char* code, const QByteArray& lines,
-                      const char* readBack) {
-            QTest::addRow("%s %s", settings, code) << lines << QString::fromLatin1(readBack);
-        };
-        row("Interface=1 COMParity=1 SNoNumCol=9 StartNum=0", "Counter007",
+        QTest::addColumn<QString>("lines"); // or "(disk full)", "(no folder)"
+        Row("Interface=1 COMParity=1 SNoNumCol=9 StartNum=0 Counter007", "+",
             "ModelName = |Interface = Parallel|COMParity = Odd|SerialNo = Counter007|"
-            "SNoNumCol =  9|SNoNumLen =  3|StartNum =  0",
-            "+");
-        row("Interface=3 SNoNumLen=2 SerialNo=Printer555", "Counter07",
-            "ModelName = |Interface = LAN|SNoNumCol =  8|SNoNumLen =  2", "SNoNumLen=2");
-        row("Interface=4", "", "ModelName = |Interface = Serial", "");
-        row("Interface=5 COMPort=17", "Z\xe4hler0001",
-            "ModelName = |Interface = VirtualCOM|COMPort =  17|SerialNo = Z\xe4hler0001", "+");
+            "SNoNumCol =  9|SNoNumLen =  3|StartNum =  0");
+        Row("Interface=3 SNoNumLen=2 SerialNo=Printer555 Counter07", "SNoNumLen=2",
+            "ModelName = |Interface = LAN|SNoNumCol =  8|SNoNumLen =  2");
+        Row("Interface=4 ", "", "ModelName = |Interface = Serial");
+        Row("Interface=5 COMPort=17 Z\u00e4hler0001", "+",
+            "ModelName = |Interface = VirtualCOM|COMPort =  17|SerialNo = Z\u00e4hler0001");
         // Every line the file knows, in its order.
-        const char* all =
-            "ModelName=ZX-P700 Interface=2 COMPort=4 COMBaud=96 COMBits=7 COMParity=2 "
-            "COMStop=2 COMFlow=1 LPTPort=2 LPTAddress=632 USBPort=3 LANIP=172.16.0.9 "
-            "LANPort=9101 PortOpen=1 AutoInc=0 SNoNumCol=6 SNoNumLen=5 StartNum=123";
-        row(all, "AB12300000",
+        Row("ModelName=ZX-P700 Interface=2 COMPort=4 COMBaud=96 COMBits=7 COMParity=2 COMStop=2 "
+            "COMFlow=1 LPTPort=2 LPTAddress=632 USBPort=3 LANIP=172.16.0.9 LANPort=9101 "
+            "PortOpen=1 AutoInc=0 SNoNumCol=6 SNoNumLen=5 StartNum=123 AB12300000",
+            "+",
             "ModelName = ZX-P700|Interface = USB|COMPort =  4|COMBaud =  96|COMBits =  7|"
             "COMParity = Even|COMStop =  2|COMFlow = XonXoff|LPTPort =  2|USBPort =  3|"
             "LANIP = 172.16.0.9|LANPort =  9101|PortOpen = TRUE|SerialNo = AB12300000|"
-            "AutoInc = FALSE|SNoNumCol =  6|SNoNumLen =  5|StartNum =  123",
-            "+");
-        row("", "", "(disk full)", "ModelName=OLD");
-        row("", "", "(no folder)", "ModelName=OLD");
+            "AutoInc = FALSE|SNoNumCol =  6|SNoNumLen =  5|StartNum =  123");
+        Row("Interface=1 ", "ModelName=OLD", "(disk full)");
+        Row("Interface=2 ", "ModelName=OLD", "(no folder)");
     }
     void save()
     {
-        const QString tag = QString::fromLatin1(QTest::currentDataTag());
+        const QString tag = QString::fromUtf8(QTest::currentDataTag());
         const QString settings = tag.section(' ', 0, -2), codeBox = tag.section(' ', -1);
-        QFETCH(QByteArray, lines);
         QFETCH(QString, readBack);
+        QFETCH(QString, lines);
         Environment env;
         env.seams.clock([] { return QDateTime(QDate(2026, 12, 5), QTime(11, 1)); });
         const QByteArray old = Header + "ModelName = OLD\r\n" + QByteArray(5000, 'z');
@@ -256,7 +244,7 @@ private Q_SLOTS:
         std::signal(SIGXFSZ, handler);
         const bool fails = lines.startsWith('(');
         QCOMPARE(saved, !fails);
-        QCOMPARE(env.read(SettingsFileName), fails ? old : Header + Lines(lines));
+        QCOMPARE(env.read(SettingsFileName), fails ? old : Header + Lines(lines.toLatin1()));
         QCOMPARE(env.files(), QStringList{SettingsFileName});
         QCOMPARE(env.titles(), fails ? QStringList{"ERROR!"} : QStringList());
         QVERIFY(!fails || env.messages().at(0).text.startsWith(
@@ -275,30 +263,27 @@ private Q_SLOTS:
     // virtual COM port only).
     void interface_data()
     {
-        QTest::addColumn<bool>("led"); // the row's name: the settings put into effect
-        QTest::addColumn<bool>("twoWay");
-        QTest::addColumn<QString>("line");
-        auto row = [](const char* setup, bool led, bool twoWay, const char* line) {
-            QTest::newRow(setup) << led << twoWay << QString::fromLatin1(line);
-        };
-        row("PortOpen=0", false, true,
-            " Serial I/F  (COM4:)\r\n 19200bps,  None-Pariry, 8bits, DTR/DSR");
-        row("COMPort=12 COMBaud=1152 COMParity=2 COMBits=7 COMFlow=1", true, true,
-            " Serial I/F  (COM12:)\r\n 115200bps,  Even-Pariry, 7bits, Xon/Xoff");
-        row("Interface=5 COMPort=20 COMBaud=48 COMParity=1 COMFlow=7", false, true,
-            " Virtual-Serial I/F  (COM20:)\r\n 4800bps,  Odd-Pariry, 8bits, Xon/Xoff");
-        row("Interface=1 PortOpen=0 LPTPort=3", true, true, " Parallel I/F  (LPT3:)");
-        row("Interface=2 USBPort=15", false, false, " USB I/F (USB015)");
-        row("Interface=3 PortOpen=0 LANIP=10.0.0.7 LANPort=9100", true, true,
-            " LAN I/F\r\n IP=10.0.0.7,  Port=9100");
-        row("Interface=4 WinPort=ipp://10.0.0.9/ipp WinDevice=Kitchen", false, false,
-            " Windows Driver  (ipp://10.0.0.9/ipp)\r\n Kitchen");
+        // The row's name: the settings put into effect; "effects | line", the
+        // effects "lamp" (shown, its timer running) and "two-way".
+        QTest::addColumn<QString>("row");
+        Row("PortOpen=0",
+            "two-way |  Serial I/F  (COM4:)\r\n 19200bps,  None-Pariry, 8bits, DTR/DSR");
+        Row("COMPort=12 COMBaud=1152 COMParity=2 COMBits=7 COMFlow=1",
+            "lamp two-way |  Serial I/F  (COM12:)\r\n 115200bps,  Even-Pariry, 7bits, Xon/Xoff");
+        Row("Interface=5 COMPort=20 COMBaud=48 COMParity=1 COMFlow=7",
+            "two-way |  Virtual-Serial I/F  (COM20:)\r\n 4800bps,  Odd-Pariry, 8bits, Xon/Xoff");
+        Row("Interface=1 PortOpen=0 LPTPort=3", "lamp two-way |  Parallel I/F  (LPT3:)");
+        Row("Interface=2 USBPort=15", " |  USB I/F (USB015)");
+        Row("Interface=3 PortOpen=0 LANIP=10.0.0.7 LANPort=9100",
+            "lamp two-way |  LAN I/F\r\n IP=10.0.0.7,  Port=9100");
+        Row("Interface=4 WinPort=ipp://10.0.0.9/ipp WinDevice=Kitchen",
+            " |  Windows Driver  (ipp://10.0.0.9/ipp)\r\n Kitchen");
     }
     void interface()
     {
-        QFETCH(bool, led);
-        QFETCH(bool, twoWay);
-        QFETCH(QString, line);
+        QFETCH(QString, row);
+        const QString effects = row.section(" | ", 0, 0), line = row.section(" | ", 1);
+        const bool led = effects.contains("lamp"), twoWay = effects.contains("two-way");
         Environment env;
         env.install();
         // Each serial call notes the first line of the interface line at that moment.
@@ -327,7 +312,8 @@ private Q_SLOTS:
 
     // Every setting back to its default, with no port I/O on the machine, and
     // the printers in the order the print service gives them, as many as a
-    // byte counts.
+    // byte counts. With no scheduler there are none, at once; a real one
+    // offers its queues, each with the port it prints to.
     void initGlobals()
     {
         Environment env;
@@ -336,8 +322,7 @@ private Q_SLOTS:
             printers.append({QString::number(i), QStringLiteral("usb://Talvik/R%1").arg(i)});
         env.install(printers);
         env.portIo->available = false;
-        AppSettings =
-            SettingsWith("ActiveInterface=1 LPTPort=3 SerialNo=XXXXXXXXXX LANIP=10.0.0.9");
+        AppSettings = SettingsWith("ActiveInterface=1 LPTPort=3 SerialNo=X LANIP=10.0.0.9");
         DataFolder = QStringLiteral("/elsewhere");
         WaitPending = true;
         HistoryCount = 4;
@@ -349,6 +334,24 @@ private Q_SLOTS:
         QCOMPARE(Describe(AppSettings), Describe(SettingsWith("WinPrinterCount=255")));
         QVERIFY(LstWinDrv.size() == 255 && LstWinDrvPorts.size() == 255);
         QCOMPARE(LstWinDrv.first() + ' ' + LstWinDrvPorts.last(), "0 usb://Talvik/R254");
+        env.seams.printers(nullptr);
+        cupsSetServer(qPrintable(env.path(QStringLiteral("no-scheduler.sock"))));
+        const QDeadlineTimer soon(500);
+        InitGlobals();
+        QVERIFY(!soon.hasExpired());
+        QVERIFY(LstWinDrv.isEmpty() && AppSettings.WinPrinterCount == 0);
+        if (!TempCupsScheduler::Installed())
+            QSKIP("cupsd or lpadmin is not installed (Debian: cups-daemon, cups-client)");
+        TempCupsScheduler scheduler;
+        QVERIFY2(scheduler.start(), qPrintable(scheduler.failure()));
+        const QString kitchenUri = QStringLiteral("ipp://127.0.0.1:8631/ipp/print");
+        QVERIFY2(scheduler.addQueue("Receipt_A", "file:/dev/null") &&
+                     scheduler.addQueue("Kitchen-B", kitchenUri),
+                 qPrintable(scheduler.failure()));
+        cupsSetServer(qPrintable(scheduler.socketPath()));
+        InitGlobals();
+        QCOMPARE(AppSettings.WinPrinterCount, std::uint8_t(2));
+        QCOMPARE(LstWinDrvPorts.value(LstWinDrv.indexOf(QStringLiteral("Kitchen-B"))), kitchenUri);
     }
 };
 

@@ -25,7 +25,7 @@ SimulatedLink::~SimulatedLink()
 
 QString SimulatedLink::portName() const
 {
-    return kind_ == Common::USB ? QStringLiteral("USB001") : QStringLiteral("COM%1").arg(comPort());
+    return kind_ == Common::USB ? QStringLiteral("USB001") : QStringLiteral("COM16");
 }
 
 QByteArray SimulatedLink::iniLines() const

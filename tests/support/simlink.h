@@ -35,9 +35,8 @@ public:
     bool plugIn(std::shared_ptr<Sim::SimPrinter> next, const QString& dataFolder);
 
     std::uint8_t interfaceKind() const { return kind_; }
-    // The data folder's entry for the port, and the COM port number.
+    // The data folder's entry for the port.
     QString portName() const;
-    std::uint8_t comPort() const { return kind_ == Common::VirtualCom ? 16 : 1; }
     // The settings file's lines that select this link.
     QByteArray iniLines() const;
     QString error() const { return error_; }

@@ -1,5 +1,6 @@
 #include "tempserver.h"
 
+#include <QDir>
 #include <QProcess>
 
 namespace TestSupport {
@@ -8,7 +9,10 @@ static const QString Script = QStringLiteral(ZENTAB_SCRIPTS_DIR "/temp-server");
 
 bool TempServer::Installed(const char* kind)
 {
-    return QProcess::execute(Script, {QLatin1String(kind), QStringLiteral("installed")}) == 0;
+    QProcess process;
+    process.setWorkingDirectory(QDir::rootPath()); // the caller's may be gone
+    process.start(Script, {QLatin1String(kind), QStringLiteral("installed")});
+    return process.waitForFinished() && process.exitCode() == 0;
 }
 
 bool TempServer::script(QStringList arguments, QString* output)

@@ -38,7 +38,6 @@ public:
     // durable: fsync as a real server does (the benchmark); tests go without.
     explicit TempPostgres(bool durable = false) : TempServer("postgres"), durable_(durable) {}
     static bool Installed() { return TempServer::Installed("postgres"); }
-    static QString BinDir() { return Installed() ? QStringLiteral("installed") : QString(); } // TODO drop
     // initdb on first use, then the server; again after stop() on the same port.
     bool start();
 

@@ -19,15 +19,9 @@ bool ShowAndActivate(QWidget* window)
     return QTest::qWaitForWindowActive(window, 10000);
 }
 
-void ChooseEntry(QComboBox* list, int index)
-{
-    list->setFocus(Qt::OtherFocusReason);
-    QTest::keyClick(list, Qt::Key_Home);
-    for (int i = 0; i < index; ++i)
-        QTest::keyClick(list, Qt::Key_Down);
-}
-
-void ChooseRow(QListWidget* list, int row)
+// Picks an entry of a drop-down list or a row of a list box with the
+// keyboard: Home, then Down.
+static void ChooseRow(QWidget* list, int row)
 {
     list->setFocus(Qt::OtherFocusReason);
     QTest::keyClick(list, Qt::Key_Home);
@@ -75,9 +69,9 @@ bool Operate(QWidget* window, const QString& steps)
             PressKey(window, step == QLatin1String("Return") ? Qt::Key_Return : Qt::Key_Escape);
         else if (step == QLatin1String("close"))
             window->close();
-        else if (auto* list = window->findChild<QComboBox*>(name))
-            ChooseEntry(list, value.toInt());
-        else if (auto* rows = window->findChild<QListWidget*>(name))
+        else if (QWidget* list = window->findChild<QComboBox*>(name))
+            ChooseRow(list, value.toInt());
+        else if (QWidget* rows = window->findChild<QListWidget*>(name))
             ChooseRow(rows, value.toInt());
         else if (auto* box = window->findChild<QLineEdit*>(name))
             TypeText(box, value);

@@ -6,20 +6,13 @@
 #include <QStringList>
 
 class QAbstractButton;
-class QComboBox;
 class QLineEdit;
-class QListWidget;
 class QWidget;
 
 namespace TestSupport {
 
 // Shows the window and waits until it is active, so key events reach it.
 bool ShowAndActivate(QWidget* window);
-
-// Picks entry index of a drop-down list with the keyboard (Home, then Down).
-void ChooseEntry(QComboBox* list, int index);
-// Picks row of a list box with the keyboard.
-void ChooseRow(QListWidget* list, int row);
 
 // Replaces the text of a text box by typing: select all, then the keys.
 void TypeText(QLineEdit* box, const QString& text);

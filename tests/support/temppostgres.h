@@ -1,3 +1,0 @@
-#pragma once
-#include "tempserver.h" // TODO drop
-#include <unistd.h> // TODO drop
