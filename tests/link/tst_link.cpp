@@ -235,6 +235,8 @@ private Q_SLOTS:
         // Failures: the control's reason, or the plain fact, shown under the arrow.
         row("open, settings rejected", "open rejects", "port 16, settings 19200,n,8,1",
             "Port ERROR! / Device or resource busy: /dev/ttyS0", true);
+        row("open, refused", "open refuses", opening + "open",
+            "Port ERROR! / Device or resource busy: /dev/ttyS0", true);
         // Output discarded, 100 ms, stale input discarded, then one write if
         // the printer holds DSR, and 200 ms for it to drain.
         row("send", "send opened", discards + ", write", "", false);
@@ -265,6 +267,7 @@ private Q_SLOTS:
         env->seams.waitScale(30);
         fake.isOpen = words.contains("opened");
         fake.dsr = !words.contains("nodsr");
+        fake.openFails = words.contains("refuses");
         fake.settingsRejected = words.contains("rejects");
         fake.outputFails = words.contains("fails");
         fake.lostAfterWrite = words.contains("lost");

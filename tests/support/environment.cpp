@@ -41,21 +41,6 @@ Environment::~Environment()
     Common::DataFolder = previousDataFolder_;
 }
 
-bool Environment::write(const QString& name, const QByteArray& bytes) const
-{
-    return WriteFile(path(name), bytes);
-}
-
-QByteArray Environment::read(const QString& name) const
-{
-    return ReadFile(path(name));
-}
-
-QStringList Environment::files() const
-{
-    return QDir(dataDir.path()).entryList(QDir::Files | QDir::Hidden);
-}
-
 void Environment::resetGlobals()
 {
     Common::AppSettings = Common::AppSettingsRecord{};

@@ -7,12 +7,14 @@
 // as processes.
 
 #include "fakes.h"
+#include "files.h"
 #include "seams.h"
 #include "simlink.h"
 
 #include "app/frmmain.h"
 
 #include <QDialog>
+#include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <functional>
@@ -52,10 +54,13 @@ public:
 
     // The data folder's files.
     QString path(const QString& name) const { return dataDir.filePath(name); }
-    bool write(const QString& name, const QByteArray& bytes) const;
-    QByteArray read(const QString& name) const;
+    bool write(const QString& name, const QByteArray& bytes) const
+    {
+        return WriteFile(path(name), bytes);
+    }
+    QByteArray read(const QString& name) const { return ReadFile(path(name)); }
     // Every file there, hidden ones too: shows a temporary file left behind.
-    QStringList files() const;
+    QStringList files() const { return QDir(dataDir.path()).entryList(QDir::Files | QDir::Hidden); }
 
     // Every global at its start-up value: default settings, no models, no
     // history, ErrorFlag set.

@@ -6,40 +6,6 @@
 
 namespace TestSupport {
 
-int FakeSerialControl::count(const QString& call) const
-{
-    return static_cast<int>(calls.count(call));
-}
-
-void FakeSerialControl::setCommPort(int port)
-{
-    port_ = port;
-    log(QStringLiteral("port %1").arg(port));
-}
-
-bool FakeSerialControl::setSettings(const QString& settings)
-{
-    log(QStringLiteral("settings ") + settings);
-    return !settingsRejected;
-}
-
-void FakeSerialControl::setHandshaking(Common::Handshaking h)
-{
-    log(h == Common::Handshaking::XonXoff ? QStringLiteral("xonxoff") : QStringLiteral("none"));
-}
-
-bool FakeSerialControl::open()
-{
-    log(QStringLiteral("open"));
-    return isOpen = !openFails;
-}
-
-void FakeSerialControl::close()
-{
-    log(QStringLiteral("close"));
-    isOpen = false;
-}
-
 bool FakeSerialControl::output(const QByteArray& block)
 {
     writes << block;

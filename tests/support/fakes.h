@@ -41,15 +41,30 @@ public:
     QString error;
     std::function<QString()> context;
 
-    int count(const QString& call) const;
+    int count(const QString& call) const { return int(calls.count(call)); }
 
-    void setCommPort(int port) override;
+    void setCommPort(int port) override { log(QStringLiteral("port %1").arg(port_ = port)); }
     int commPort() const override { return port_; }
-    bool setSettings(const QString& settings) override;
-    void setHandshaking(Common::Handshaking h) override;
+    bool setSettings(const QString& s) override
+    {
+        log("settings " + s);
+        return !settingsRejected;
+    }
+    void setHandshaking(Common::Handshaking h) override
+    {
+        log(h == Common::Handshaking::XonXoff ? QStringLiteral("xonxoff") : QStringLiteral("none"));
+    }
     bool portOpen() const override { return isOpen; }
-    bool open() override;
-    void close() override;
+    bool open() override
+    {
+        log(QStringLiteral("open"));
+        return isOpen = !openFails;
+    }
+    void close() override
+    {
+        log(QStringLiteral("close"));
+        isOpen = false;
+    }
     int inBufferCount() override { return static_cast<int>(input.size()); }
     int outBufferCount() override { return 0; }
     void discardInput() override { log(QStringLiteral("discard input")); }
