@@ -1,8 +1,6 @@
-// A program killed outright (power cut, SIGKILL, the OOM killer) must not
-// offer again a code that printers already carry. The real program writes a
-// code into the simulated printer on a virtual COM port, driven by key
-// presses on an X server of its own, and is killed; the program started
-// again must write the next code, not the one written before.
+// A program killed outright (power cut, SIGKILL) must not offer again a code the printers
+// carry: driven by keys on an X server of its own, it writes a code into the simulated printer
+// on a virtual COM port and is killed; started again, it must write the next code.
 
 #include "environment.h"
 
@@ -14,7 +12,6 @@ namespace {
 
 constexpr int kTimeoutMs = 30000; // a loaded machine starts slowly
 
-// xdotool on the display DISPLAY names; its output, trimmed.
 QString Xdotool(const QStringList& args)
 {
     QProcess tool;
@@ -34,19 +31,16 @@ class TestCrashRecovery : public QObject {
     // How often the printer's log says it stored the code (any code when empty).
     qsizetype stored(const QByteArray& code = {}) const
     {
-        return env_.read(QStringLiteral("printer.log"))
-            .count(code.toHex(' ').toUpper() + "] (stored)");
+        return env_.read("printer.log").count(code.toHex(' ').toUpper() + "] (stored)");
     }
 
-    // Starts the program and presses Enter until, once past its start-up, it
-    // has written one more code (a press while the window is disabled goes
-    // nowhere).
+    // Starts the program and presses Enter until it has written one more code (a press during
+    // its start-up, the window disabled, goes nowhere).
     void startAndWriteACode()
     {
         const qsizetype before = stored();
         program_ = &env_.startProgram(ZENTAB_APP_BINARY, {}, qEnvironmentVariable("DISPLAY"));
-        // Its own window: the X server may still list the one of a program
-        // just killed, and keys sent there would go nowhere.
+        // Its own window: the X server may still list the killed program's, dead to keys.
         const QString window = Xdotool({"search", "--sync", "--onlyvisible", "--pid",
                                         QString::number(program_->processId()), "--name",
                                         "^Identification of Talvik Printers$"});
@@ -66,33 +60,29 @@ private Q_SLOTS:
     void killedAfterAWriteOffersTheNextCode()
     {
         // Xvfb picks a free display and names it once it takes clients.
-        QProcess& server =
-            env_.startProgram(QStringLiteral("Xvfb"), {"-displayfd", "1", "-nolisten", "tcp",
-                                                       "-screen", "0", "1024x768x24"});
+        QProcess& server = env_.startProgram(
+            "Xvfb", {"-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "1024x768x24"});
         QVERIFY2(server.waitForStarted(kTimeoutMs) &&
                      QTest::qWaitFor([&server] { return server.canReadLine(); }, kTimeoutMs),
                  "no X server (Xvfb, from scripts/install-deps, missing?)");
         qputenv("DISPLAY", ':' + server.readLine().trimmed());
-        QVERIFY(env_.write(QStringLiteral("Models.Dat"), "Zentab\r\n35ZX-P700\r\n"));
-        QVERIFY(env_.write(QStringLiteral("Zentab.ini"),
+        QVERIFY(env_.write("Models.Dat", "Zentab\r\n35ZX-P700\r\n"));
+        QVERIFY(env_.write("Zentab.ini",
                            "Zentab    06.Dec.26  09:00\r\nModelName = ZX-P700\r\n"
                            "Interface = VirtualCOM\r\nCOMPort =  16\r\nSerialNo = Printer001\r\n"));
-        env_.startProgram(QStringLiteral(ZENTAB_SIM_BINARY),
-                          {"--link-dir", env_.dataDir.path(), "--name", "COM16", "--log",
-                           env_.path(QStringLiteral("printer.log"))});
-        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(env_.path(QStringLiteral("COM16"))), kTimeoutMs);
+        env_.startProgram(ZENTAB_SIM_BINARY, {"--link-dir", env_.dataDir.path(), "--name", "COM16",
+                                              "--log", env_.path("printer.log")});
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(env_.path("COM16")), kTimeoutMs);
 
         startAndWriteACode();
         // The code written is saved once the operation ends, before any exit.
-        QVERIFY(QTest::qWaitFor(
-            [this] { return env_.read("Zentab.ini").contains("SerialNo = Printer002\r\n"); },
-            kTimeoutMs));
+        QTRY_VERIFY_WITH_TIMEOUT(env_.read("Zentab.ini").contains("SerialNo = Printer002\r\n"),
+                                 kTimeoutMs);
         program_->kill(); // no exit handler runs
         QVERIFY(program_->waitForFinished(kTimeoutMs));
 
         startAndWriteACode(); // it takes over the lock the killed one left
-        QVERIFY2(stored() == 2 && stored("Printer002") == 1,
-                 env_.read(QStringLiteral("printer.log")).constData());
+        QVERIFY2(stored() == 2 && stored("Printer002") == 1, env_.read("printer.log").constData());
     }
 };
 

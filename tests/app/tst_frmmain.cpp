@@ -1,12 +1,5 @@
-// The main window: its failed start, Enter and the focused button, the
-// model-name controls, the settings dialogs' effect, the window held while a
-// handler pauses, the close, the port-condition lamp, the code field and its
-// advance; the pause itself and the lamp's paint. All at the suite's pace
-// but realTime, the one place for the pauses the operator times.
-// Then the program as a process: its command line answers without a window
-// system; a second one started beside it ends at once; a shutdown, a logout
-// or Ctrl+C ends it as File > Exit does, the settings written with the code
-// reached; and what holds that close back.
+// The main window, all at the suite's pace but realTime, the one place for the pauses the
+// operator times; then the program as a process, and what holds its close back.
 
 #include "environment.h"
 #include "settingsrecord.h"
@@ -41,7 +34,6 @@ namespace {
 constexpr int kTimeoutMs = 60000; // a loaded machine starts programs slowly
 const QByteArray OldHeader = "Zentab    01.Jan.20  00:00";
 
-// Whether the program ended by itself, with exitCode.
 bool Ended(QProcess& program, int exitCode)
 {
     return program.waitForFinished(kTimeoutMs) && program.exitStatus() == QProcess::NormalExit &&
@@ -62,8 +54,7 @@ class TestFrmMain : public QObject {
         env_->start(kind == VirtualCom ? "Interface = VirtualCOM\r\n" : "", model);
         return *env_->form;
     }
-    // Operates the dialog the menu item opens, once it takes input, with
-    // steps as Operate takes them.
+    // Operates the dialog the menu item opens, once it takes input.
     static void choose(QAction* item, const QString& steps)
     {
         const auto answered = AnswerModal<QDialog>([steps](QDialog& dlg) {
@@ -96,8 +87,8 @@ private Q_SLOTS:
         QTest::keyClick(f.TxtSNo, Qt::Key_Return);
         QTest::keyClick(f.TxtSNo, Qt::Key_Enter, Qt::KeypadModifier);
         QCOMPARE(setSNo.count(), 2);
-        // Typing marks the code edited and takes its number, but sets no code;
-        // one too short cannot be set.
+        // Typing marks the code edited and takes its number, but sets no code; one too short
+        // cannot be set.
         f.TxtSNo->end(false);
         QTest::keyClick(f.TxtSNo, Qt::Key_Backspace);
         QVERIFY(ForeColor(f.TxtSNo) == ColourBlue && AppSettings.StartNum == 0 &&
@@ -135,8 +126,7 @@ private Q_SLOTS:
         }
     }
 
-    // Each dialog left with "Set" (or Enter) puts its settings into effect,
-    // any other way out leaves the window as it was.
+    // Left with "Set" (or Enter) a dialog puts its settings into effect, else changes nothing.
     void settingsDialogs_data()
     {
         QTest::addColumn<bool>("set");
@@ -147,7 +137,6 @@ private Q_SLOTS:
     {
         QFETCH(bool, set);
         FrmMain& f = start(VirtualCom, QStringLiteral("ZX-Q51"));
-        // Model-name editing: the menu item ticked, the box writable, its buttons shown.
         const auto editing = [&f] {
             return QList<bool>{f.MnuSetModelName->isChecked(), !f.TxtModelName->isReadOnly(),
                                f.CmdRegModel->isVisible(), f.CmdGetModel->isVisible()};
@@ -172,11 +161,9 @@ private Q_SLOTS:
         QVERIFY(HistoryCount == (set ? 0 : 3) && f.CmdSNoBack->isHidden() == set);
     }
 
-    // An interface change (between closing the old port and opening the new
-    // one) and the code's refresh keep the operator out, then give the focus
-    // back; the refresh shows the code blue, then black. Neither a held window
-    // nor a handler's pause may be closed under the operation; Ctrl+Q closes
-    // an idle one, and with it the port kept open and the port I/O.
+    // An interface change and the code's refresh keep the operator out, then give the focus
+    // back; the refresh shows the code blue, then black. Neither a held window nor a handler's
+    // pause may be closed; Ctrl+Q closes an idle one, and with it the open port and the port I/O.
     void windowHeld()
     {
         FrmMain& f = start(Serial, QStringLiteral("ZX-P700"));
@@ -211,8 +198,7 @@ private Q_SLOTS:
         QCOMPARE(env_->portIo->shutdownCalls, 1);
     }
 
-    // line: DSR held when not 0, and the parallel status register; each
-    // interface looks at its own line only.
+    // line: DSR held when not 0, and the parallel status register; each interface reads its own.
     void portConditionLamp_data()
     {
         QTest::addColumn<int>("kind");
@@ -244,11 +230,10 @@ private Q_SLOTS:
         QTRY_COMPARE(f.LEDPortCondition->foreColor(), colour);
     }
 
-    // The code shown after the refresh and after each press: "w" the printer
-    // takes the code "Set S/No." wrote, "f" it refuses it, "i" "Inc.", "b"
-    // "Back", "B" the "Back" handler with the button hidden (a click queued
-    // before), "=text" typed. "Back" is offered exactly while there is
-    // history; startNum: StartNum at the end. "#" stands for "Printer".
+    // The code shown after the refresh and after each press: "w" the printer takes the code
+    // "Set S/No." wrote, "f" it refuses it, "i" "Inc.", "b" "Back", "B" the "Back" handler with
+    // the button hidden (a click queued before), "=text" typed. "Back" is offered exactly while
+    // there is history; startNum: StartNum at the end. "#" stands for "Printer".
     void codeField_data()
     {
         QTest::addColumn<QString>("row"); // settings | steps | codes | startNum
@@ -260,8 +245,7 @@ private Q_SLOTS:
         row("auto-advance off", "AutoInc=0 StartNum=5 | w,i | #005,#005,#005 | 5");
         // A restored code after a refused write takes StartNum, not its own number.
         row("back after a refusal", " | w,f,b | #001,#002,#002,#002 | 2");
-        // A typed code keeps its number through a refused write, and through a
-        // write that does not advance.
+        // A typed code keeps its number through a refused write and one that does not advance.
         row("refused typed code", " | =#555,f | #001,#555,#555 | 555");
         row("typed code, no advance", "AutoInc=0 | =#050,w | #001,#050,#050 | 50");
         row("leading blanks, zero-filled", " | =# 07,w | #001,# 07,#008 | 8");
@@ -310,8 +294,8 @@ private Q_SLOTS:
         QCOMPARE(AppSettings.StartNum, part[3].toInt());
     }
 
-    // Timers run during a pause, and a pause started inside it ends both (how
-    // long a pause lasts is timed in realTime). The lamp shows its colour.
+    // Timers run during a pause, and a pause started inside it ends both (how long a pause
+    // lasts is timed in realTime). The lamp shows its colour.
     void pauseAndLamp()
     {
         bool innerDone = false;
@@ -331,14 +315,12 @@ private Q_SLOTS:
                  qPrintable(pixel.name()));
     }
 
-    // Real time: "Set S/No." sends GS I 1, 200 ms + 100 ms later the 33 bytes
-    // in one piece, then waits the printer's 2000 ms and the code's 200 ms
-    // refresh; a click on the model identifier (a left one, released on it)
-    // shows it as two upper-case hex digits for 2 s, the window shut meanwhile.
+    // "Set S/No." sends GS I 1, 200 ms + 100 ms later the 33 bytes in one piece, then waits the
+    // printer's 2000 ms and the code's 200 ms refresh; a left click released on the model
+    // identifier shows it as two upper-case hex digits for 2 s, the window shut meanwhile.
     void realTime()
     {
-        // The start-up at the suite's pace.
-        env_->startOn(VirtualCom, 0x35, QStringLiteral("ZX-P700"));
+        env_->startOn(VirtualCom, 0x35, QStringLiteral("ZX-P700")); // at the suite's pace
         env_->seams.waitScale(100);
         env_->printer->clearCommandLog();
         FrmMain& f = *env_->form;
@@ -368,16 +350,14 @@ private Q_SLOTS:
         QVERIFY(f.LblModelID->text().isEmpty() && f.isEnabled() && clicked.count() == 1);
     }
 
-    // The row's name is the command line. An answer goes to the standard
-    // output, a refusal to the standard error; the other stays empty.
+    // The row name is the command line; an answer goes to stdout only, a refusal to stderr only.
     void commandLine_data()
     {
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("answer"); // a pattern
-        const QString version = QStringLiteral("\\Azentab %1\\.%2\\.%3\\n\\z")
-                                    .arg(ZENTAB_VERSION_MAJOR)
-                                    .arg(ZENTAB_VERSION_MINOR)
-                                    .arg(ZENTAB_VERSION_PATCH);
+        const QString version =
+            QString::asprintf("\\Azentab %d\\.%d\\.%d\\n\\z", ZENTAB_VERSION_MAJOR,
+                              ZENTAB_VERSION_MINOR, ZENTAB_VERSION_PATCH);
         QTest::newRow("-v") << 0 << version;
         QTest::newRow("-style fusion --version") << 0 << version; // Qt's own option beside it
         QTest::newRow("--help") << 0 << "(?s)--help.*--version";
@@ -401,10 +381,9 @@ private Q_SLOTS:
         QVERIFY2((exitCode ? out : err).isEmpty(), qPrintable(out + err));
     }
 
-    // Three programs at once, each in folders of its own, get a signal during
-    // the start-up (which the splash makes last 4 s); a second program beside
-    // the first ends at once and writes nothing. A folder where no lock can be
-    // made says nothing about another instance.
+    // Three programs, each in folders of its own, get a signal during the start-up (the splash
+    // makes it last 4 s); a second program beside the first ends at once and writes nothing.
+    // A folder where no lock can be made says nothing about another instance.
     void signalEndsTheProgramInOrder()
     {
         std::array<Environment, 3> envs;
@@ -413,8 +392,8 @@ private Q_SLOTS:
         const int signalNumbers[] = {SIGTERM, SIGHUP, SIGINT};
         const auto lock = [&envs](int i) { return envs[i].runtimeDir.filePath("zentab.lock"); };
         for (int i = 0; i < 3; ++i) {
-            QVERIFY(envs[i].write(QStringLiteral("Models.Dat"), "Zentab\r\n35ZX-P700\r\n"));
-            QVERIFY(envs[i].write(QStringLiteral("Zentab.ini"),
+            QVERIFY(envs[i].write("Models.Dat", "Zentab\r\n35ZX-P700\r\n"));
+            QVERIFY(envs[i].write("Zentab.ini",
                                   OldHeader + "\r\nModelName = ZX-P700\r\nInterface = Parallel\r\n"
                                               "SerialNo = Printer007\r\nStartNum = 7\r\n"));
             programs[i] = &envs[i].startProgram(QStringLiteral(ZENTAB_APP_BINARY));
@@ -438,8 +417,8 @@ private Q_SLOTS:
         }
     }
 
-    // A modal dialog is closed first; a disabled window (an operation or the
-    // start-up runs) and a waiting handler are let finish.
+    // A modal dialog is closed first; a disabled window (an operation or the start-up runs)
+    // and a waiting handler are let finish.
     void closeWhenIdle()
     {
         QWidget window;

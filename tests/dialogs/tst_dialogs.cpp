@@ -1,11 +1,5 @@
-// The dialogs as the operator meets them. The Set menu's three: what "Set"
-// stores into the settings record, what it refuses, that every other way out
-// stores nothing, the interface dialog's pages and the identification
-// dialog's delayed fill. The start-up: the splash, which cannot be dismissed
-// and loads the settings and model data files, after the notice at a first
-// start; the window ends ready or in its program error state, and only a
-// ready window writes the settings file at exit. The Help menu's notice and
-// version dialog.
+// The dialogs as the operator meets them: the Set menu's three, the start-up with its
+// splash and first-start notice, and the Help menu's notice and version dialog.
 #include "dialogs/dlgifset.h"
 #include "dialogs/dlgmodel.h"
 #include "dialogs/dlgnote.h"
@@ -28,9 +22,8 @@ namespace {
 const QString ProgramError = QStringLiteral("Program ERROR!");
 const QByteArray Models = "Zentab models\r\n35ZX-P700\r\n36ZX-P750\r\n";
 
-// Starts the window with the real splash on the data folder's files and
-// waits until it is ready. The splash is tried with Escape and its close box,
-// the notice closed with Enter; gives the notice's title and what was wrong.
+// Starts the window with the real splash on the data folder's files, tried with Escape and
+// its close box, the notice closed with Enter; gives the notice's title and what was wrong.
 QString StartWindow(Environment& env)
 {
     env.install();
@@ -71,12 +64,10 @@ class TestDialogs : public QObject {
 
     std::optional<Environment> env_;
 
-    // The rows of one settings dialog, their names beginning with its name: a
-    // row for every way out but "Set" after waysOut's steps ("stored |
-    // steps"), then the table's rows, "; " between them, each "name: stored |
-    // steps | changed | message": the record the dialog opens on, the steps,
-    // what "Set" changes in it ("-": nothing may be stored, "=...": the whole
-    // record after) and the box a refused "Set" shows.
+    // The rows of one settings dialog, named after it: every way out but "Set" after waysOut
+    // ("stored | steps"), then the table's "name: stored | steps | changed | message" rows:
+    // what "Set" changes ("-": nothing stored, "=...": the whole record after) and the box a
+    // refused "Set" shows.
     static void Rows(const char* dialog, const QString& waysOut, const QString& table)
     {
         for (const QString& way : WaysOut)
@@ -119,9 +110,8 @@ private Q_SLOTS:
              "COM16 then COM15:  | CboCOMPort=15 CboCOMPort=14 ChkVirCOM CmdSet | COMPort=15; "
              "COM99: COMBaud=100 | CboCOMPort=98 ChkVirCOM CmdSet | Interface=5 COMPort=99; "
              "plain serial stored on COM16: COMPort=16 | CmdSet | Interface=5; "
-             // Off the LAN page a field that holds no valid number is passed
-             // over (and back on the serial page the tick is the stored one
-             // again); on it, the fields are checked before anything is stored.
+             // Off the LAN page a field without a valid number is passed over (and back on the
+             // serial page the tick is the stored one); on it, fields are checked before storing.
              "LAN fields not valid: LANIP=10.0.0.5 LANPort=4000 | ChkVirCOM CboIF=3 "
              "TxtIPAddr_1=20 TxtIPAddr_2=1%202 TxtIPAddr_3=300 TxtLANPort=91a0 CboIF=0 CmdSet | "
              "LANIP=10.20.0.5; LAN fields at their limits: LANIP=10.0.0.5 LANPort=4000 | CboIF=3 "
@@ -167,9 +157,6 @@ private Q_SLOTS:
              "correct.; B, a blank:  | TxtSNo=Printer%2007 CmdSet | - | Code ERROR! / Some set "
              "items are not correct.");
     }
-    // Opens the settings dialog the row's name begins with on the stored
-    // record, waits until it takes input, runs the steps and checks how the
-    // dialog ended.
     void settingsDialog()
     {
         QFETCH(QString, row);
@@ -227,15 +214,14 @@ private Q_SLOTS:
         QCOMPARE(dlg.TxtSNo->text(), QString());
     }
 
-    // "outcome": when ready, the model name and the code box; else the first
-    // box as "title / part of its text", Program ERROR! after it, and the code
-    // box showing "Prg ERROR!". "saved": the settings file after the window closed.
+    // "outcome": when ready, the model name and code box; else the first box as "title / part
+    // of its text", then Program ERROR! and "Prg ERROR!" in the code box.
     void start_data()
     {
         QTest::addColumn<QByteArray>("settings"); // null: no file
         QTest::addColumn<QByteArray>("models");
         QTest::addColumn<QString>("outcome");
-        QTest::addColumn<QByteArray>("saved");
+        QTest::addColumn<QByteArray>("saved"); // the settings file after the window closed
         const QByteArray header = "Zentab    05.Dec.26  11:01\r\n";
         const QByteArray lines = "COMPort =  3\r\nSerialNo = Counter041\r\nStartNum =  41\r\n";
         const QByteArray none, good = "Zentab    01.Jan.26  08:00\r\nCOMPort =  3\r\n";
@@ -279,10 +265,9 @@ private Q_SLOTS:
         QCOMPARE(env_->read(SettingsFileName), saved);
     }
 
-    // One of the few checks on the real clock: the splash shows for its full
-    // 1.5 + 1 + 0.5 + 1 s before the window is ready. From the Help menu then
-    // the notice is not the first start's, and the version dialog a plain one
-    // that loads nothing, closed by its button or Escape.
+    // On the real clock the splash shows its full 1.5 + 1 + 0.5 + 1 s before the window is
+    // ready. From the Help menu the notice is not the first start's, and the version dialog a
+    // plain one that loads nothing, closed by its button or Escape.
     void splashOnTheRealClockThenHelpMenu()
     {
         env_->seams.waitScale(100);

@@ -1,16 +1,6 @@
-// The link, interface by interface. Against its test doubles: the
-// conversions it makes; what OpenPort, SendData, ReceiveData and ClosePort
-// ask of a scripted serial control, in which order, with which waits, and how
-// they report; the parallel port's register trace against the simulated
-// IEEE 1284 peripheral on LPT2 (the exact writes of each handshake, where the
-// status is polled and how long before the link gives up; the peripheral
-// answers after a few status reads, as hardware does, so reads are counted
-// only where the link's limits show). On the system's own devices, failing
-// in the ways the simulated printer does not reach: a pseudo-terminal as
-// COM16 for the QSerialPort control and the virtual COM port (held, stalled,
-// gone mid-operation), a FIFO as the USB printer's node (taking nothing, then
-// gone), refusals that name the group to join, ppdev without a parallel
-// port, and the LAN socket, which only connects.
+// The link against a scripted serial control and the simulated IEEE 1284 peripheral on LPT2
+// (which answers after a few status reads, as hardware does, so reads are counted only where the
+// link's limits show), then on the system's own devices, failing where the simulation cannot.
 
 #include "common/pointer.h"
 #include "environment.h"
@@ -42,7 +32,6 @@ namespace {
 
 enum Conversion { ToHex, FromHex, Bytes, Port, Line, Tty };
 
-// The tty line's control flags under test.
 constexpr tcflag_t kLineFlags = CSIZE | PARENB | PARODD | CSTOPB | CLOCAL | CREAD | CRTSCTS;
 
 template <typename... N> QString Numbers(N... numbers)
@@ -50,8 +39,7 @@ template <typename... N> QString Numbers(N... numbers)
     return QStringList{QString::number(qint64(numbers))...}.join(' ');
 }
 
-// The parallel port's expected register trace. Sending: one look at the
-// status, then per byte: data, strobe low and high, wait until ready again.
+// Expected traces. Sending: a status look, then per byte data, strobe low, high, ready wait.
 QStringList Sent(const QString& hex)
 {
     QStringList trace{"R"};
@@ -67,18 +55,15 @@ QStringList Received(int nibbles)
         trace += {"W2 C6", "R", "W2 C4", "R"};
     return trace + QStringList{"W2 CC", "R", "W0 00", "W2 CE", "R", "W2 CC"};
 }
-// The negotiation left unanswered, and its termination.
 const QStringList kUnanswered{"W2 CC", "W0 00", "W2 C6", "R", "W2 CC", "R", "W2 CC"};
 
 enum Fault { Fine, PaperEnd, FaultLine, Busy3, NoReverse, AckStuck, Silent, Vanished, Endless };
 
-// The QSerialPort control on COM16, opened.
-std::unique_ptr<SerialControl> OpenSerial(const QString& settings = "19200,n,8,1",
-                                          Handshaking handshaking = Handshaking::None)
+auto OpenSerial(const QString& settings = "19200,n,8,1", Handshaking flow = Handshaking::None)
 {
     std::unique_ptr<SerialControl> control = MakeQtSerialControl();
     control->setCommPort(16);
-    control->setHandshaking(handshaking);
+    control->setHandshaking(flow);
     if (control->setSettings(settings))
         control->open();
     return control;
@@ -137,8 +122,6 @@ private Q_SLOTS:
         env.reset();
         printer.close();
     }
-
-    // The conversions.
 
     void convert_data()
     {
@@ -206,13 +189,9 @@ private Q_SLOTS:
         QTEST(out, "out");
     }
 
-    // Serial, through the scripted control.
-
     void serial_data()
     {
-        // The operation, then the fake's state (port opened, DSR not held,
-        // settings rejected, output fails, device lost, a flood of input) and
-        // settings (Interface=1: Parallel; 99: none).
+        // Setup: the operation, the fake's state, settings (Interface=1: Parallel; 99: none).
         QTest::addColumn<QString>("setup");
         QTest::addColumn<QString>("calls");
         QTest::addColumn<QString>("shown");
@@ -223,6 +202,7 @@ private Q_SLOTS:
         };
         const QString opening = "port 16, settings 19200,n,8,1, none, ";
         const QString discards = "discard output, discard input";
+        const QString busy = "Port ERROR! / Device or resource busy: /dev/ttyS0";
         // The caller's flag is never cleared by the link.
         row("open, defaults, DTR/DSR", "open", opening + "open, " + discards, "", true);
         row("open 115200 even 7 2", "open COMBaud=1152 COMParity=2 COMBits=7 COMStop=2",
@@ -233,12 +213,8 @@ private Q_SLOTS:
         // The interface chosen counts, not the one last put into effect.
         row("open, parallel chosen", "open Interface=1", "", "", true);
         // Failures: the control's reason, or the plain fact, shown under the arrow.
-        row("open, settings rejected", "open rejects", "port 16, settings 19200,n,8,1",
-            "Port ERROR! / Device or resource busy: /dev/ttyS0", true);
-        row("open, refused", "open refuses", opening + "open",
-            "Port ERROR! / Device or resource busy: /dev/ttyS0", true);
-        // Output discarded, 100 ms, stale input discarded, then one write if
-        // the printer holds DSR, and 200 ms for it to drain.
+        row("open, settings rejected", "open rejects", "port 16, settings 19200,n,8,1", busy, true);
+        row("open, refused", "open refuses", opening + "open", busy, true);
         row("send", "send opened", discards + ", write", "", false);
         row("send, DSR not held", "send opened nodsr", discards, "", true);
         row("send, port closed", "send", "", "Print ERROR! / COM16 is not open.", true);
@@ -304,8 +280,6 @@ private Q_SLOTS:
         QCOMPARE(portCheck, switched ? QList<bool>{op == "open"} : QList<bool>{});
     }
 
-    // Parallel: the register trace against the simulated peripheral.
-
     void parallel_data()
     {
         QTest::addColumn<int>("fault");
@@ -318,19 +292,15 @@ private Q_SLOTS:
             QTest::newRow(name) << int(fault) << exchange << trace << runs;
         };
         row("send one byte", Fine, "41", Sent("41"), {1, 0});
-        // One look at the status, nothing written.
         row("send, paper end", PaperEnd, "1D4901", Sent(""), {1});
         row("send, fault line", FaultLine, "1D4901", Sent(""), {1});
         // The ready wait after the third byte is 9,990 status reads; the rest stays unsent.
-        row("send, busy after the third byte", Busy3, "1B40AABBCC", Sent("1B40AA"),
-            {1, 0, 0, 9990});
+        row("send, busy after three bytes", Busy3, "1B40AABBCC", Sent("1B40AA"), {1, 0, 0, 9990});
         // Gone after two bytes: the lines float and nothing goes either way.
         row("send, printer gone after two bytes", Vanished, "1D4901", Sent("1D49"), {1, 0, 9990});
-        // The fault line stays high after the byte: no further byte, after the
-        // full wait of 99,999 reads.
+        // After the byte the fault line stays high: no further byte, after the full 99,999 reads.
         row("receive one byte", Fine, "1D4901>35", Received(2), {99999, 0, 0});
-        // The third byte's first nibble is taken, the acknowledge stays low for
-        // the whole wait, and the termination follows at once.
+        // Byte 3: a nibble taken, the acknowledge low for the whole wait, the termination at once.
         row("acknowledge never rises in the third byte", AckStuck, "1D4944>5F50", Received(5),
             {99999, 0, 0});
         // Nothing to say: accepted without data, given up after 9,999 reads.
@@ -365,8 +335,7 @@ private Q_SLOTS:
         QVERIFY(env->messages().isEmpty()); // the operation reports it
     }
 
-    // A port I/O backend replaced after start-up: the old one shut down, the
-    // new one started, and shut down at the end.
+    // The old backend shut down, the new one started, and shut down at the end.
     void portIoReplacedAfterStartUp()
     {
         const auto shutdowns = env->portIo->shutdownTally = std::make_shared<int>(0);
@@ -378,11 +347,8 @@ private Q_SLOTS:
         QCOMPARE(replacement.shutdownCalls, 1);
     }
 
-    // The system's devices.
-
-    // The line as the tty sees it (a pseudo-terminal always reads back 8 data
-    // bits without parity), and the bytes: the counts pull from the device
-    // and the output goes out without the event loop, as the link runs none.
+    // On the system's devices. A pseudo-terminal always reads back 8 data bits without parity;
+    // the counts pull from the device and output goes out without the event loop the link lacks.
     void serialControlOnTheTty()
     {
         auto control = OpenSerial("115200,e,7,2", Handshaking::XonXoff);
@@ -431,18 +397,16 @@ private Q_SLOTS:
                  qPrintable(shown));
     }
 
-    // Others are refused while the port is open, and what came before a
-    // command is dropped before its write; the tty lives on after our close
-    // (its master is open), and its exclusive mark must not outlast it.
+    // What came before a command is dropped before its write. The tty outlives our close (its
+    // master is open); its exclusive mark must not.
     void virtualComHeldExclusively()
     {
         const QByteArray path = QFile::encodeName(printer.devicePath());
-        // Another user's open: 0 when it works, 1 when refused as busy.
+        // Another user's open: 0 if it works, 1 if refused as busy, its write then moving nothing.
         const auto anotherUser = [&path] {
             VirtualComPort port;
             if (port.open(path.constData(), VirtualComLine{}))
                 return 0;
-            // A refused port moves nothing and does not fail the caller.
             const bool moved = port.write("\x1D\x49\x01", std::chrono::milliseconds(100)) != 0;
             return !moved && port.lastError() == EBUSY ? 1 : 2;
         };
@@ -464,8 +428,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<bool>("unplugged");
         QTest::newRow("device vanishes") << true;
-        // Nobody reads the master: the tty fills and stays full.
-        QTest::newRow("device stalls") << false;
+        QTest::newRow("device stalls") << false; // nobody reads the master: the tty stays full
     }
     void virtualComWriteAbandoned()
     {
@@ -490,10 +453,8 @@ private Q_SLOTS:
         QVERIFY(env->messages().isEmpty());
     }
 
-    // The USB printer's node (a FIFO as USB007) is full: switched off, it
-    // takes nothing more; then it is unplugged with the job still pending,
-    // and plugged in again: a new node under the name, which the next
-    // operation reaches with only its own job.
+    // The USB node (a FIFO as USB007) is full, as if switched off; then unplugged with the job
+    // pending and plugged in again: the next operation reaches the new node with only its job.
     void usbJobNeverTaken()
     {
         AppSettings.Interface = USB;
@@ -532,8 +493,7 @@ private Q_SLOTS:
         QTest::newRow("serial, a tty without the group bits") << EACCES << false;
         QTest::newRow("USB, a node of group lp") << EACCES << true;
     }
-    // The system's reason, naming the device the data folder's entry stands
-    // for; refused for want of permission (root never is), the group to join.
+    // The system's reason and the entry's device; denied permission (root never is), its group.
     void openRefused()
     {
         QFETCH(int, error);
@@ -570,14 +530,12 @@ private Q_SLOTS:
         QTest::newRow("no device") << "No such file";
         QTest::newRow("not a parallel port") << "Inappropriate ioctl"; // opens, refuses the claim
     }
-    // ppdev where the machine has no parallel port (or something else in its
-    // place): the start-up is quiet, and the port that cannot be claimed is
-    // named once a run.
+    // ppdev with no parallel port (or something else in its place): a quiet start-up, and the
+    // port that cannot be claimed named once a run.
     void parallelPortAbsent()
     {
         QFETCH(QString, reason);
-        // The machine's own /dev/parport1 stays out of it.
-        QVERIFY(QFile::link(env->path("absent"), env->path("LPT2")));
+        QVERIFY(QFile::link(env->path("absent"), env->path("LPT2"))); // not the machine's parport1
         QVERIFY(reason.startsWith("No") || env->write("absent", {}));
         env->seams.portIo(MakePpdevBackend());
         QVERIFY(TestSupport::Apply(AppSettings, "Interface=1 LPTAddress=632"));

@@ -1,8 +1,5 @@
-// The identification as the operator runs it: the real main window, each
-// link with the simulated printer at its far end (virtual COM over a
-// pseudo-terminal, serial through the serial control, parallel through the
-// port registers with an IEEE 1284 peripheral, USB raw jobs to a device node
-// stand-in), and every way an operation can fail on the way.
+// The identification as the operator runs it: the real main window, each link with the
+// simulated printer at its far end, and every way an operation can fail on the way.
 #include "environment.h"
 
 #include "common/wincolour.h"
@@ -18,13 +15,11 @@
 using namespace Common;
 using namespace TestSupport;
 
-// RegModel: the name read, then written back. EnterQueued: "Set S/No." with
-// a press of Enter already queued when its operation begins.
+// RegModel: the name read, then written back. EnterQueued: "Set S/No." with Enter queued.
 enum Op { SetSNo, EnterQueued, GetSNo, GetModel, RegModel };
 
-// Faults of the printer, and of its line, port or node. n: the bytes of the
-// write a busy parallel printer takes; the change to the length of the reply
-// that follows the model's answer.
+// Faults of the printer, and of its line, port or node. n: the bytes of the write a busy
+// parallel printer takes, or the change to the length of the reply after the model's answer.
 enum PrinterFault { None, OtherModel, NoAnswer, TwoByteAnswer, LateAnswer, ReplyLength };
 enum LinkFault { DsrDropped = 10, NoReverse, OutputStalls, Busy, Offline, Refused, Unplugged };
 
@@ -34,8 +29,7 @@ struct Case {
     QByteArray wire; // the complete commands the printer received
 };
 
-// The printer's code at first, with bytes shown as '?', and its name, longer
-// than one can type.
+// The printer's code at first (some bytes shown as '?') and its name, longer than one can type.
 const QByteArray kCode = "Bench\x01\x7F\xFF\x34\x32";
 const QByteArray kName = "ZX-Q51-EUROPE-2026-REV-B";
 const QString kRefusal = QStringLiteral("Device or resource busy: /dev/ttyS0");
@@ -45,8 +39,8 @@ class TestIdentification : public QObject {
 
     std::unique_ptr<Environment> env_;
 
-    // 19200 baud moves the 33 bytes in about 17 ms; on the serial link the
-    // 200 ms allowed for the output to drain must stay longer than that.
+    // 19200 baud moves the 33 bytes in about 17 ms: scaled, the serial link's 200 ms for the
+    // output to drain must stay longer.
     void start(int kind)
     {
         env_ = std::make_unique<Environment>(kind == Serial ? 12 : 5);
@@ -135,8 +129,7 @@ private Q_SLOTS:
         row("parallel busy, last byte", {Parallel, SetSNo, Busy, 33, rf, set});
         row("USB printer offline", {USB, SetSNo, Offline, 0, rf, {}}); // the job stays queued
         row("USB node gone", {USB, SetSNo, Unplugged, 0, noNode, {}});
-        // The reply after the model's answer: the code's is 12 bytes, the
-        // name's ends in 00h.
+        // The reply after the model's answer: the code's is 12 bytes, the name's ends in 00h.
         row("code reply of 11 bytes", {VirtualCom, GetSNo, ReplyLength, -1, badCode, getCode});
         row("code reply of 13 bytes", {VirtualCom, GetSNo, ReplyLength, 1, badCode, getCode});
         row("no code reply", {VirtualCom, GetSNo, ReplyLength, -100, noCode, getCode});
@@ -176,9 +169,8 @@ private Q_SLOTS:
         QVERIFY(!sim.port || c.fault == Busy || // back in compatibility mode, idle
                 (sim.port->controlRegister() == 0xCC &&
                  sim.peripheral->phase() == Sim::Ieee1284Peripheral::Phase::CompatibilityIdle));
-        // The pause before the job count is scaled like every other, or the
-        // operation alone would take a second. Between operations the node is
-        // free for other print software: only the printer's end is open.
+        // The pause before the job count is scaled, or this alone would take a second. Between
+        // operations only the printer's end holds the node, free for other print software.
         const QString node = sim.node ? sim.node->nodePath() : QString();
         int held = 0; // how often this process has the node open
         for (QDirIterator fd(QStringLiteral("/proc/self/fd"), QDir::System); fd.hasNext();)
@@ -196,12 +188,10 @@ private Q_SLOTS:
         QTest::newRow("USB, kept open") << int(USB) << QList<int>{Unplugged, Offline};
     }
 
-    // Each printer on the bench is written until the program says it worked,
-    // then the next one comes. Whatever failed on the way, every code ends up
-    // in exactly one printer, in order, and the code shown is the next unused.
-    // Where a printer is unplugged the port is kept open throughout: the
-    // descriptor held then leads nowhere, and the operations after the printer
-    // is back, or another one is in its place, must reach the printer now there.
+    // Each printer is written until the program says it worked, then the next one comes: every
+    // code ends up in exactly one printer, in order, and the code shown is the next unused.
+    // With a printer unplugged the port is kept open: its descriptor then leads nowhere, and
+    // the operations after it is back, or replaced, must reach the printer now there.
     void everyCodeInOnePrinter()
     {
         QFETCH(int, kind);
@@ -215,9 +205,8 @@ private Q_SLOTS:
             env_->click(form.CmdSetSNo);
             QVERIFY2(ErrorFlag && form.TxtSNo->text() == code, qPrintable(code));
             apply(None, 0);
-            // A USB job the printer takes once back online, a parallel printer
-            // busy after the last byte: reported failed, yet the code arrives
-            // before the operator presses again.
+            // A USB job taken once back online, a parallel printer busy after the last byte:
+            // reported failed, yet the code arrives before the operator presses again.
             if (fault == Offline || fault == Busy)
                 QTRY_COMPARE(env_->printer->identificationCode(), code.toLatin1());
             QVERIFY(fault != Unplugged || env_->sim->attach(env_->dataDir.path()));
@@ -232,10 +221,9 @@ private Q_SLOTS:
         QVERIFY(kind != VirtualCom || ComHandle().isOpen());
     }
 
-    // Each code written is saved at once, as an exit would save it; a save
-    // that fails is reported once, not again for every printer, until one
-    // works. The port is kept open: what the printer sent after one
-    // operation (the notice after IN) must not pass for the next one's answer.
+    // Each code written is saved at once; a failed save is reported once, not for every printer,
+    // until one works. The port is kept open: what the printer sent after one operation (the
+    // notice after IN) must not pass for the next one's answer.
     void progressSavedAfterEachWrite()
     {
         start(VirtualCom);

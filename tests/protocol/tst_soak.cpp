@@ -1,15 +1,8 @@
-// Many "Set S/No." in a row through the real main window, over the virtual
-// COM link to the simulated printer, each with a fault drawn at random:
-// silence, late answers, garbage, another model, short and long replies, a
-// printer that vanishes before, during or after the operation. Whatever
-// happens, the program must report every failure in one message box, and the
-// code must advance exactly once per code the printer really stored: none
-// skipped, none written twice.
-//
-// The faults are dealt from shuffled decks holding each fault once and as
-// many clean operations, so that the suite's short run meets every one. The
-// seed is printed; ZENTAB_SOAK_SEED replays another one, ZENTAB_SOAK_COUNT
-// makes a longer run. A run that hangs is ended by the test's timeout.
+// Many "Set S/No." through the real main window over virtual COM, each with a random fault.
+// Every failure must be reported in one message box, and the code advance exactly once per
+// code the printer really stored: none skipped, none written twice. The faults are dealt from
+// shuffled decks, so the suite's short run meets every one. The seed is printed;
+// ZENTAB_SOAK_SEED replays another one, ZENTAB_SOAK_COUNT makes a longer run.
 #include "environment.h"
 
 #include <QLineEdit>
@@ -21,10 +14,9 @@
 using namespace Common;
 using namespace TestSupport;
 
-// GoneEarly: on or before the model query; Pulled: between the answer and
-// the write; GoneLate: once the code is stored. Vanishing part-way through
-// the write is left out: the terminal has taken the whole block by then, so
-// no program could tell without reading the code back.
+// GoneEarly: on or before the model query; Pulled: between the answer and the write; GoneLate:
+// once the code is stored. Not part-way through the write: the terminal has taken the whole
+// block by then, so no program could tell without reading the code back.
 enum Fault { None, Silent, Late, Garbage, OtherModel, Short, Long, GoneEarly, Pulled, GoneLate };
 
 class TestSoak : public QObject {
@@ -39,9 +31,8 @@ class TestSoak : public QObject {
 
     int draw(int low, int high) { return std::uniform_int_distribution<int>(low, high)(rng_); }
 
-    // A printer plugged in as COM16, its stored codes counted. Asked to, it
-    // is unplugged once it has answered: not from inside the terminal's own
-    // handler.
+    // A printer plugged in as COM16, its stored codes counted. Asked to, it is unplugged once
+    // it has answered, not from inside the terminal's own handler.
     void plugIn()
     {
         env_->newPrinter(0x35);
@@ -90,8 +81,7 @@ private Q_SLOTS:
             return env_->sim->pty && env_->sim->pty->isOpen() && !env_->printer->vanished();
         };
         for (int i = 0; i < operations && !QTest::currentTestFailed(); ++i) {
-            // A printer that vanished comes back, sometimes only after an
-            // operation has found it missing.
+            // A vanished printer comes back, sometimes only after an operation found it missing.
             if (!present()) {
                 env_->sim->unplug();
                 if (draw(0, 2) > 0)
@@ -109,12 +99,11 @@ private Q_SLOTS:
             QCOMPARE(form.TxtSNo->text(), code);
             env_->seams.clearMessages();
             env_->click(form.CmdSetSNo);
-            // Whatever the printers stored beyond the codes reported written,
-            // since the last operation too, counts as this one's.
+            // Whatever was stored beyond the codes reported written, since the last operation
+            // too, counts as this one's.
             const QStringList shown = env_->shown(), written = stored_.mid(reported_.size());
-            // A failure: one message, saying which step failed, nothing
-            // stored and the code kept. A success: no message, that code
-            // stored.
+            // A failure: one message naming the step, nothing stored, the code kept. A success:
+            // no message, that code stored.
             const QString outcome = shown.join(u';') + '|' + written.join(u';');
             const QStringList fine{'|' + code, PrinterNotConfirmed + '|', RegistrationFailed + '|'};
             QVERIFY2(CurrentPointer() == Pointer::Default && ErrorFlag != shown.isEmpty() &&

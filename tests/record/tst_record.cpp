@@ -1,10 +1,5 @@
-// The production record. Its stores on real files and on a real PostgreSQL
-// server: files that cannot be used, the claims that keep a code out of a
-// second printer, two stations racing for the same codes. And the record as
-// the operator meets it: the real main window on the simulated printer, the
-// claim before "Set S/No.", the duplicate question, a code that another
-// station is writing, a store that cannot be used, the record switched off,
-// a line whose server stops mid-run, and the viewer.
+// The production record: its stores on real files and a real PostgreSQL server, and the
+// record as the operator meets it in the real main window on the simulated printer.
 #include "environment.h"
 #include "files.h"
 #include "tempserver.h"
@@ -38,11 +33,9 @@ class TestRecord : public QObject {
     TempPostgres pg_; // the line's server, started by the first test that needs it
     std::unique_ptr<Environment> fx_;
 
-    // What "Set S/No." of code tells the record.
     static Entry SetSNo(const QString& code) { return {Operation::SetSNo, {}, 0x51, {}, code}; }
 
-    // What a claim of code says: "won" (and written), "written by <station>",
-    // "taken by <station>", or the error.
+    // "won" (and written), "written by <station>", "taken by <station>", or the error.
     static QString Claiming(RecordStore& store, const QString& code)
     {
         const ClaimResult r = store.claim(SetSNo(code));
@@ -62,9 +55,8 @@ class TestRecord : public QObject {
                !store.finish(std::get<Claimed>(r).claim, outcome);
     }
 
-    // The newest entries first, as another connection reads them: each one's
-    // fields from firstField on, joined by '/' ("Set S/No./Printer001/written/0"
-    // from the operation on).
+    // Newest first, as another connection reads them: the fields from firstField on, joined
+    // by '/' ("Set S/No./Printer001/written/0" from the operation on).
     static QStringList Entries(const RecordSettings& s, int limit = 100, int firstField = 7)
     {
         RecordStore reader(s);
@@ -74,15 +66,13 @@ class TestRecord : public QObject {
         return out;
     }
 
-    // Station name on the SQLite file, or on the server.
     RecordSettings station(const QString& name, const QString& file, bool postgres = false) const
     {
         const StoreKind kind = postgres ? StoreKind::PostgreSQL : StoreKind::SQLite;
         return {kind, file, pg_.host(), pg_.port(), pg_.database(), pg_.user(), name};
     }
 
-    // The window on a printer of model 51h; Record.ini says recordIni (an
-    // empty one: the defaults).
+    // The window on a printer of model 51h; Record.ini says recordIni (empty: the defaults).
     void start(const QByteArray& recordIni = "\r\n")
     {
         fx_ = std::make_unique<Environment>();
@@ -136,10 +126,9 @@ private Q_SLOTS:
         QTest::newRow("SQLite") << false;
         QTest::newRow("PostgreSQL") << true;
     }
-    // Written once, a code is written for every station; while one station
-    // writes it, it is taken for the others; a write that did not go out
-    // gives it up; written again on purpose, it goes with the latest write,
-    // and a rewrite that failed still holds it.
+    // Written once, a code is written for every station; while one writes it, it is taken
+    // for the others; a failed write gives it up; written again on purpose, it goes with the
+    // latest write, and a failed rewrite still holds it.
     void claimsAndRace()
     {
         QFETCH(bool, postgres);
@@ -159,13 +148,11 @@ private Q_SLOTS:
         QCOMPARE(Claiming(b, "Code2"), "written by ws-a");
         QVERIFY(WriteAgain(b, "Code2", Outcome::RegistrationFailed));
         QCOMPARE(std::get<bool>(a.isHeld("Code2")), true);
-        // Code, outcome and whether written again; the server holds the
-        // window's entries too.
+        // Code, outcome and whether written again.
         QCOMPARE(Entries(station("ws-c", claims, postgres), 5, 8),
                  QStringList({"Code2/registration failed/1", "Code2/written/1", "Code2/written/0",
                               "Code2/printer not confirmed/0", "Code1/written/0"}));
-        // Two stations, each on its own connection and thread, claim the
-        // same codes at the same moment: every code is won exactly once.
+        // Two stations, each on its own connection and thread, claim the same codes at once.
         std::atomic<int> ready{0};
         QStringList results[2];
         auto race = [&](int n) {
@@ -203,10 +190,9 @@ private Q_SLOTS:
         QCOMPARE(MsgBoxYesNo("Write it again?", "Duplicate code"), key == 0);
     }
 
-    // Every operation leaves its entry, committed before its result shows. A
-    // code written before is asked about, No the answer for Enter: No sends
-    // nothing and keeps the code, Yes writes it again and records that. A
-    // code another station holds moves the box to the next free one.
+    // Every operation's entry is committed before its result shows. A code written before is
+    // asked about (Enter: No): No sends nothing and keeps it, Yes writes it again and records
+    // that. A code another station holds moves the box to the next free one.
     void operationsRecorded_data()
     {
         QTest::addColumn<bool>("yes"); // the answer to the duplicate question
@@ -242,8 +228,7 @@ private Q_SLOTS:
         QCOMPARE(form.TxtSNo->text(), QStringLiteral("Printer005"));
         for (QPushButton* button : {form.CmdGetSNo, form.CmdRegModel, form.CmdGetModel})
             fx_->click(button);
-        // A failure's box comes after its entry; a read that failed has no
-        // value.
+        // A failure's box comes after its entry; a read that failed has no value.
         QStringList atBox;
         const MsgBoxHandler capture =
             SetMsgBoxHandler([&](const QString&, const QString&) { atBox << entries().value(0); });
@@ -310,8 +295,7 @@ private Q_SLOTS:
         QCOMPARE(fx_->messages().size(), 2);
     }
 
-    // Switched off, the record leaves no trace: no status line, no menu
-    // item, no file.
+    // Switched off, the record leaves no status line, no menu item, no file.
     void recordOff()
     {
         start("Store = off\r\n");
@@ -320,8 +304,7 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(fx_->path("Record.sqlite")));
     }
 
-    // The viewer narrows the entries by each filter and exports the rows it
-    // shows, quoted where a field needs it.
+    // The viewer narrows by each filter and exports the rows shown, quoted where needed.
     void viewerFiltersAndExports_data()
     {
         // Code, station, outcome, and the day as days ago (empty: any day).

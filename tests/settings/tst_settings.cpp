@@ -1,9 +1,5 @@
-// The settings layer. The two start-up files on disk, Zentab.ini and
-// Models.Dat: which lines and values reading takes, damaged and missing files,
-// the exact bytes the settings are written as and what reading them gives
-// back, and the settings file replaced so that a failed save never damages
-// the one there. Then the interface put into effect on a real main window,
-// and InitGlobals with the printers of a real print service.
+// Reading and writing Zentab.ini and Models.Dat, the interface put into effect
+// on a real main window, and InitGlobals with the printers of a real print service.
 
 #include "app/buildinterfaceinfo.h"
 #include "app/ledindicator.h"
@@ -35,13 +31,11 @@ QByteArray Lines(const QByteArray& bars)
     return bars.isEmpty() ? QByteArray() : QByteArray(bars).replace('|', "\r\n") + "\r\n";
 }
 
-// A row of the current table named tag, its cells in column order.
 template <typename... Cells> void Row(const QByteArray& tag, const Cells&... cells)
 {
     (QTest::newRow(tag.constData()) << ... << cells);
 }
 
-// One start-up file's row of load(): what reading gives as "outcome".
 void Load(const QByteArray& tag, const QString& file, const QByteArray& bytes,
           const QByteArray& outcome)
 {
@@ -56,11 +50,9 @@ private Q_SLOTS:
     // The header's month is English whatever the locale.
     void initTestCase() { QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany)); }
 
-    // A start-up file and what reading it gives: for the settings file the
-    // fields as for SettingsWith(), for the model file its list as its lines, "*"
-    // before the one the settings' model name "qq" selects, which then takes the
-    // list's spelling. The file stays as it was; only a wrong model file
-    // header shows a message (whose text the start-up shows).
+    // "outcome": the settings file's fields as for SettingsWith(), or the model list as its
+    // lines, "*" before the one the model name "qq" selects, which then takes the list's
+    // spelling. Only a wrong model file header shows a message (the start-up's text).
     void load_data()
     {
         QTest::addColumn<QString>("file");
@@ -79,10 +71,9 @@ private Q_SLOTS:
         Load("LF, CR, no end", ini, "Zentab\nCOMPort = 3\rUSBPort = 4", "COMPort=3 USBPort=4");
         Load("blank lines", ini, "Zentab\r\n\r\nCOMPort = 3\r\n\n\rUSBPort = 4",
              "COMPort=3 USBPort=4");
-        // Keys and words are read without regard to case. "Key: value>to|...": the
-        // line "Key = value" setting Key to "to", or nothing where the value is
-        // not taken. An LANIP part out of range keeps that octet, a malformed
-        // address restores the default one.
+        // Keys and words in any case. "Key: value>to|...": the line "Key = value" sets Key to
+        // "to", or nothing where the value is not taken. An LANIP part out of range keeps
+        // that octet, a malformed address restores the default one.
         const QByteArray values =
             "Interface: LPT>1|parallel>1|USB>2|VCOM>5|VirtualCOM>5|2>;COMPort: 100>|0>|03>3|7x>7;"
             "COMBaud: 1152>1152|48>48|19200>;COMBits: 7>7|6>|07>;COMParity: 1>1|2>2|3>|Mark>;"
@@ -102,9 +93,8 @@ private Q_SLOTS:
                 Load(line, ini, Header + Lines(line), value.isEmpty() ? value : key + '=' + value);
             }
         }
-        // A later line overwrites only when its value is taken, the "=" stands
-        // within the first 11 characters, and a number part short of the end of
-        // the code is dropped.
+        // A later line overwrites only when its value is taken; the "=" stands within the
+        // first 11 characters; a number part short of the end of the code is dropped.
         rows(ini, "Interface = USB|interface = com>;Interface = LPT|INTERFACE = Serial>;"
                   "Interface = USB|Interface = LAN>Interface=2;COMPort = 16>COMPort=16 Interface=5;"
                   "comport = 99|Interface = USB>COMPort=99 Interface=5;"
@@ -119,10 +109,9 @@ private Q_SLOTS:
                   "SNoNumCol = 10|SNoNumLen = 6>SNoNumCol=10 SNoNumLen=6;"
                   "LANIP = 10.20.30.40|LANIP = 300.1.2.3>LANIP=10.1.2.3;"
                   "LANIP = 10.20.30.40|LANIP = 10.20>");
-        // A model line, stripped of spaces, is two hexadecimal digits, read up
-        // to the first that is not one, and a name: 4 to 19 characters in all;
-        // with none, the list is the default model alone. At most sixteen are
-        // listed; the name is matched whole, in any case, the first match taken.
+        // A model line, stripped of spaces, is two hex digits, read up to the first that is
+        // not one, and a name: 4 to 19 characters in all; with none, the list is the default
+        // model alone. At most sixteen; the name matched whole, any case, first match taken.
         rows(dat,
              "35 ZX-P700|36AB>*36AB;   35ZX P700   |36AB>*35ZX P700|36AB;"
              "51ABCDEFGHIJKLMNOPQ|36AB>*51ABCDEFGHIJKLMNOPQ|36AB;51ABCDEFGHIJKLMNOPQR|36AB>*36AB;"
@@ -133,9 +122,8 @@ private Q_SLOTS:
              "30AB|31AB|32AB|33AB|34AB|35AB|36AB|37AB|38AB|39AB|3AAB|3BAB|3CAB|3DAB|3EAB|3FAB|"
              "40qq>*30AB|31AB|32AB|33AB|34AB|35AB|36AB|37AB|38AB|39AB|3AAB|3BAB|3CAB|3DAB|3EAB|"
              "3FAB");
-        // Damaged and missing files. Of settings_binaryAfterHeader.ini only
-        // "COMPort = 3<NUL>" passes: a leading number is read up to the NUL,
-        // while "7<NUL>" is not exactly "7" and "<NUL>1" has no leading number.
+        // Of settings_binaryAfterHeader.ini only "COMPort = 3<NUL>" passes: a leading number
+        // is read up to the NUL, "7<NUL>" is not exactly "7", "<NUL>1" has no leading number.
         const QByteArray damaged =
             "settings_truncatedHeader.ini>!;settings_truncatedMidLine.ini>ModelName=ZX-P750 "
             "COMPort=3;settings_empty.ini>-;settings_binaryGarbage.ini>!;"
@@ -189,14 +177,13 @@ private Q_SLOTS:
         QCOMPARE(env.read(file), kept ? bytes : QByteArray());
     }
 
-    // A save writes a line only for a setting away from its default and the
-    // code line from the code box's text when it is ten characters long, and
-    // replaces the whole file (here a longer one); "readBack": the record read
-    // back from it ("+": the settings and the code). A failed save, on a full disk or with no
-    // folder to write to, is reported and leaves the old file whole with nothing beside it.
+    // A save writes only settings away from their default, the code line only from a
+    // ten-character code box, and replaces the whole (longer) file. A failed save is
+    // reported and leaves the old file whole with nothing beside it.
     void save_data()
     {
-        // The row's name: the settings and the code box's text.
+        // The row's name: the settings and the code box's text; "readBack": the record read
+        // back ("+": the settings and the code).
         QTest::addColumn<QString>("readBack");
         QTest::addColumn<QString>("lines"); // or "(disk full)", "(no folder)"
         Row("Interface=1 COMParity=1 SNoNumCol=9 StartNum=0 Counter007", "+",
@@ -256,11 +243,9 @@ private Q_SLOTS:
         QCOMPARE(Describe(AppSettings), Describe(SettingsWith(back)));
     }
 
-    // Each interface after serial COM4 was put into effect with its port kept
-    // open: the old port closed while its line still shows, the new line, the
-    // lamp and its timer, "Get S/No." with the two-way flag, a serial port kept
-    // open opened under its line, and the model name editing (model 51h, on the
-    // virtual COM port only).
+    // Each interface put into effect after serial COM4 with its port kept open: the old port
+    // closed while its line still shows, a serial port kept open opened under its new line,
+    // and the model name editable (model 51h) on the virtual COM port only.
     void interface_data()
     {
         // The row's name: the settings put into effect; "effects | line", the
@@ -310,10 +295,9 @@ private Q_SLOTS:
         QCOMPARE(form.MnuSetModelName->isEnabled(), AppSettings.Interface == VirtualCom);
     }
 
-    // Every setting back to its default, with no port I/O on the machine, and
-    // the printers in the order the print service gives them, as many as a
-    // byte counts. With no scheduler there are none, at once; a real one
-    // offers its queues, each with the port it prints to.
+    // Every setting back to its default, with no port I/O on the machine, and the printers
+    // in the print service's order, as many as a byte counts. With no scheduler there are
+    // none, at once; a real one offers its queues, each with the port it prints to.
     void initGlobals()
     {
         Environment env;

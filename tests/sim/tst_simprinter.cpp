@@ -1,9 +1,5 @@
-// The simulated printer: its protocol core (replies, the user setting mode,
-// the framing of commands by their length, the software reset after OUT) and
-// zentab-printer-sim as a command, started as a process, linked into a data
-// folder as the demo does, driven through its pseudo-terminal, watched through
-// its log and stopped by a signal. The faults and the transports are driven
-// by the link and protocol tests.
+// The simulated printer: its protocol core, and zentab-printer-sim as a process linked into a
+// data folder as the demo does. Its faults and transports are left to the link and protocol tests.
 
 #include "files.h"
 #include "hostterminal.h"
@@ -40,9 +36,8 @@ private Q_SLOTS:
         printer_->setModelName("ZX-P700");
     }
 
-    // One feed, what the printer transmits for it and the code it holds
-    // afterwards. A GS I 1 at the end shows that the bytes before it were
-    // taken as the right commands.
+    // One feed, the printer's reply and the code it then holds. A GS I 1 at the end shows that
+    // the bytes before it were taken as the right commands.
     void exchanges_data()
     {
         QTest::addColumn<QByteArray>("command");
@@ -61,10 +56,8 @@ private Q_SLOTS:
         // In the mode only the user setting commands count; a second IN is not announced.
         row("query and IN in the mode", kIn + kGsI1 + kIn, kNotice);
         row("OUT outside the mode resets nothing", kOut + kGsI1, "\x35");
-        // pL pH (pH in 256s) count the data of every GS ( x command, which is
-        // never read as a command; this longest one of 65535 bytes is passed
-        // over unheld. Its last byte is a GS, which would swallow the query
-        // after it.
+        // pL pH (pH in 256s) count the data of every GS ( x command, never read as commands;
+        // this longest one is passed over unheld. Its last byte, a GS, would swallow the query.
         row("GS ( L of 65535 bytes",
             "\x1D(L\xFF\xFF" + QByteArray("I\x01\x1D").repeated(0x5555) + kGsI1, "\x35");
         // ESC, FS, DLE and GS other than GS I and GS ( are their prefix and one byte.
@@ -94,12 +87,9 @@ private Q_SLOTS:
         QVERIFY(printer_->readyLine() && printer_->feed(kGsI1) == 3);
         QCOMPARE(printer_->takeReply(), kNotice + "\x35");
     }
-    // As scripts/lib/common.sh starts it: model 51h, the log in a file. Then
-    // the options that set the printer up, faults included; without --log the
-    // log goes to standard output. Each is linked into the folder as COM16 and
-    // the link opened as the tool would. The demo's clean-up sends SIGTERM,
-    // Ctrl+C SIGINT: both end it normally, taking the link away. Its output
-    // began with the terminal's path.
+    // As scripts/lib/common.sh starts it (model 51h, the log in a file), then with the options
+    // that set the printer up, faults included, logging to standard output. The demo's clean-up
+    // sends SIGTERM, Ctrl+C SIGINT: both end it normally, taking the link away.
     void demoPrinterThenOptions()
     {
         const QString logPath = folder_.filePath(QStringLiteral("printer.log"));

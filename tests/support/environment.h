@@ -1,10 +1,7 @@
 #pragma once
-// Everything a test needs around the program, in one object that puts it all
-// back when it goes: a temporary data folder (the current directory and
-// DataFolder) and runtime folder, the globals at their start-up values, the
-// hardware seams with fakes in them, the message boxes captured, the main
-// window, a simulated printer on one of the links, and the programs started
-// as processes.
+// Everything a test needs around the program, put back when it goes: the
+// data and runtime folders, the globals, the seams, the main window, a
+// simulated printer on a link, and programs started as processes.
 
 #include "fakes.h"
 #include "files.h"
@@ -37,7 +34,6 @@ inline QString FixturePath(const QString& name)
 
 class Environment {
 public:
-    // Pauses at waitScalePercent of their length.
     explicit Environment(int waitScalePercent = 5);
     ~Environment();
     Environment(const Environment&) = delete;
@@ -52,7 +48,6 @@ public:
     std::shared_ptr<Sim::SimPrinter> printer;
     std::unique_ptr<SimTest::SimulatedLink> sim;
 
-    // The data folder's files.
     QString path(const QString& name) const { return dataDir.filePath(name); }
     bool write(const QString& name, const QByteArray& bytes) const
     {
@@ -62,11 +57,9 @@ public:
     // Every file there, hidden ones too: shows a temporary file left behind.
     QStringList files() const { return QDir(dataDir.path()).entryList(QDir::Files | QDir::Hidden); }
 
-    // Every global at its start-up value: default settings, no models, no
-    // history, ErrorFlag set.
+    // Every global at its start-up value, ErrorFlag set.
     static void resetGlobals();
-    // No window, fresh fakes in the seams, the globals reset with ErrorFlag
-    // clear, and the splash replaced so the test sets the loaded state.
+    // No window, fresh fakes, the globals reset (ErrorFlag clear), no splash.
     void install(QList<Common::InstalledPrinter> printers = {});
     // A new main window, shown and exposed when show is set.
     FrmMain& openForm(bool show = true);
@@ -97,9 +90,8 @@ public:
     QStringList shown() const;
     QStringList titles() const;
 
-    // A program started in the data folder with the runtime folder, on the
-    // offscreen platform unless display is given; killed when the
-    // environment goes.
+    // A program started in the data folder, offscreen unless display is
+    // given; killed when the environment goes.
     QProcess& startProgram(const QString& binary, const QStringList& arguments = {},
                            const QString& display = {});
 
@@ -125,11 +117,9 @@ std::shared_ptr<bool> AnswerModal(std::function<void(Dialog&)> operate, int time
         timeoutMs);
 }
 
-// Commands as the printer receives them.
 inline const QByteArray ModelQuery = QByteArray::fromHex("1D4901");
 inline const QByteArray SerialNoQuery = QByteArray::fromHex("1D4944");
-// The one transmission of "Set S/No." for a 10-character code: IN, F0h with
-// the code, OUT.
+// "Set S/No." of a 10-character code in one transmission: IN, F0h, OUT.
 inline QByteArray SerialNoTransmission(const QByteArray& code)
 {
     return QByteArray::fromHex("1D2845030001494E1D28450B00F0") + code +

@@ -1,7 +1,5 @@
 #pragma once
-// The test doubles of the hardware seams: a serial control that logs what is
-// asked of it, a parallel port with its status and its register trace, and a
-// printer list.
+// The test doubles of the hardware seams.
 
 #include "link/portio.h"
 #include "link/serialcontrol.h"

@@ -1,10 +1,7 @@
 #pragma once
-// One end of a terminal or FIFO in tests, raw and non-blocking, written and
-// read while the event loop runs, so that a simulated printer in the same
-// process (or a child process's output) gets its turn. Either an existing
-// device opened (a FIFO read and written both), or a new pseudo-terminal
-// whose master this is: the program opens devicePath() as its port and the
-// test plays the printer here.
+// One end of a terminal or FIFO, raw and non-blocking, read and written while
+// the event loop runs: an existing device, or a new pseudo-terminal's master
+// whose devicePath() the program opens while the test plays the printer here.
 
 #include "common/unixfd.h"
 

@@ -1,10 +1,7 @@
 #pragma once
-// Every hardware seam and test hook of the program in one scoped object: what
-// a test installs through it is put back (the real serial control, ppdev,
-// the device-node raw printing, the CUPS catalogue, the real message box,
-// clock, splash and time) when the object goes, whatever the test did. The
-// message boxes the program would show are captured meanwhile; questions too,
-// answered No (the default) unless the test chooses another answer.
+// Every hardware seam and test hook in one scoped object: what a test puts in
+// is replaced by the real thing again when it goes. Meanwhile message boxes
+// are captured, and questions answered No unless the test chooses Yes.
 
 #include "common/msgbox.h"
 #include "common/pointer.h"

@@ -1,9 +1,7 @@
 #pragma once
-// The simulated printer on the far end of one of the program's links, put
-// where the program looks for it: a pseudo-terminal linked into the data
-// folder as COM16 (virtual COM), the serial control (serial), the port I/O
-// (parallel) or a device node stand-in linked in as USB001 (USB). What it
-// installs it takes away again when it goes.
+// The simulated printer where the program looks for it: a pseudo-terminal as
+// COM16 (virtual COM), the serial control, the port I/O (parallel) or a node
+// stand-in as USB001; taken away again when the object goes.
 
 #include "common/appsettings.h"
 #include "ieee1284peripheral.h"
