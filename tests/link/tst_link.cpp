@@ -134,7 +134,7 @@ private Q_SLOTS:
         // Hex digit pairs: either case, a non-digit ends a pair, a trailing digit is ignored.
         row("text to hex, Latin-1 else '?'", ToHex, "\tA\u00E9\u00FF\u20AC", "0941E9FF3F");
         row("hex to text, printable only", FromHex, "1F207E7F0A4a4B4", "? ~??JK");
-        row("hex to bytes and back", Bytes, "1d4901000aFFZ44Z7", "1D4901000AFF0004");
+        row("hex to bytes and back", Bytes, "1d4901000afFZ44Z7", "1D4901000AFF0004");
         row("COM1", Port, "COM1", "/dev/ttyS0");
         row("LPT2", Port, "LPT2", "/dev/parport1");
         row("USB015", Port, "USB015", "/dev/usb/lp14");
