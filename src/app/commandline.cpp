@@ -49,7 +49,7 @@ CommandLine PrintRecord()
         return CommandLine::Failed;
     }
     Record::RecordStore store(settings);
-    const auto rows = store.latest(1000000);
+    const auto rows = store.latest(0);
     if (const auto* error = std::get_if<Record::StoreError>(&rows)) {
         std::fprintf(stderr, "zentab: %s\n", qUtf8Printable(error->text()));
         return CommandLine::Failed;

@@ -55,7 +55,6 @@ void PushHistory(const QString& code)
     }
 }
 
-// Decides the number to show; in advance mode also records the code.
 // Whether the mode reads the number from the code itself; otherwise the
 // number is StartNum.
 bool NumberFromCode(std::uint8_t mode)
@@ -64,6 +63,7 @@ bool NumberFromCode(std::uint8_t mode)
     return mode != SNoRefresh && s.SNoNumLen != 0 && s.AutoInc && !ErrorFlag;
 }
 
+// Decides the number to show; in advance mode also records the code.
 std::int32_t DecideNumber(std::uint8_t mode)
 {
     const AppSettingsRecord& s = AppSettings;

@@ -332,10 +332,10 @@ QStringList RecordStore::ColumnTitles()
 
 QString RecordStore::LatestQuery(int limit)
 {
-    return QStringLiteral("SELECT id, local_time, utc_time, station, interface_line, model_id, "
-                          "model_name, operation, value, outcome, again FROM entries "
-                          "ORDER BY id DESC LIMIT %1")
-        .arg(limit);
+    const QString query = QStringLiteral(
+        "SELECT id, local_time, utc_time, station, interface_line, model_id, model_name, "
+        "operation, value, outcome, again FROM entries ORDER BY id DESC");
+    return limit > 0 ? query + QStringLiteral(" LIMIT %1").arg(limit) : query;
 }
 
 std::variant<QList<QStringList>, StoreError> RecordStore::latest(int limit)
@@ -346,7 +346,7 @@ std::variant<QList<QStringList>, StoreError> RecordStore::latest(int limit)
     if (!query.exec(LatestQuery(limit)))
         return failure(query);
     QList<QStringList> rows{ColumnTitles()};
-    const int columns = int(ColumnTitles().size());
+    const int columns = int(rows.first().size());
     while (query.next()) {
         QStringList row;
         for (int c = 0; c < columns; ++c)

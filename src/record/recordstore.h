@@ -91,6 +91,7 @@ public:
     std::variant<bool, StoreError> isHeld(const QString& code);
 
     // The latest entries, newest first: column titles, then one row each.
+    // A limit of 0 takes every entry.
     std::variant<QList<QStringList>, StoreError> latest(int limit);
     static QStringList ColumnTitles();
     static QString LatestQuery(int limit);

@@ -5,14 +5,24 @@
 
 namespace TestSupport {
 
-static const QString Script = QStringLiteral(ZENTAB_SCRIPTS_DIR "/temp-server");
+namespace {
+
+// Runs scripts/temp-server in folder (the caller's may be gone) to its
+// successful end.
+bool RunScript(QProcess& process, const QStringList& arguments, const QString& folder)
+{
+    process.setWorkingDirectory(folder);
+    process.start(QStringLiteral(ZENTAB_SCRIPTS_DIR "/temp-server"), arguments);
+    return process.waitForFinished(120000) && process.exitStatus() == QProcess::NormalExit &&
+           process.exitCode() == 0;
+}
+
+} // namespace
 
 bool TempServer::Installed(const char* kind)
 {
     QProcess process;
-    process.setWorkingDirectory(QDir::rootPath()); // the caller's may be gone
-    process.start(Script, {QLatin1String(kind), QStringLiteral("installed")});
-    return process.waitForFinished() && process.exitCode() == 0;
+    return RunScript(process, {QLatin1String(kind), QStringLiteral("installed")}, QDir::rootPath());
 }
 
 bool TempServer::script(QStringList arguments, QString* output)
@@ -20,10 +30,7 @@ bool TempServer::script(QStringList arguments, QString* output)
     arguments.insert(0, kind_);
     arguments.insert(2, dir_.path());
     QProcess process;
-    process.setWorkingDirectory(dir_.path()); // the caller's may be gone
-    process.start(Script, arguments);
-    const bool done = process.waitForFinished(120000) &&
-                      process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+    const bool done = RunScript(process, arguments, dir_.path());
     if (!done)
         failure_ = arguments.join(' ') + ": " + process.readAllStandardError();
     else if (output)
